@@ -1,0 +1,48 @@
+#pragma once
+
+#include "int16.h"
+
+#include <QString>
+
+class RandomSource;
+
+// One exact division and the tint of the background it is posed on.
+struct Problem
+{
+    int redLevel = 0;    // a: -10 ... -1
+    int greenLevel = 0;  // b: -6 ... -1
+    int dividend = 0;    // shown in lblNum1
+    int divisor = 0;     // shown in lblNum2, never 0
+    int signChoice = 0;  // 0: divisor negative; 1: dividend negative; 2: both positive
+    int16::Value quotient = 0;
+
+    QString dividendText() const;
+    QString divisorText() const;
+};
+
+// Draws in a fixed order: reseed, red, green, divisor, factor, reseed, sign.
+// A divisor draw of 0 (the generator returning exactly 0) is drawn again, so
+// that no division by zero is ever posed.
+Problem poseProblem(RandomSource &random);
+
+// The "E' record" notice: the shown count of right answers stands exactly one
+// above the stored best. storedBestText is read leniently (no number is 0),
+// scoreText strictly (not a number never matches).
+bool isRecordNotice(const QString &storedBestText, const QString &scoreText);
+
+// The background: 256 horizontal bands, each spanning the whole width, from
+// blue 0 at the top to blue 255 at the bottom on a fixed red and green.
+namespace gradient {
+
+inline constexpr int bands = 256;
+
+struct Rgb { int red, green, blue; };
+
+Rgb bandColour(const Problem &problem, int band);
+
+// Pixel rows [top, bottom) of a band on a surface `height` pixels high: the
+// height is measured as 512 units, two per band, so the bands tile it exactly.
+struct Rows { int top, bottom; };
+Rows bandRows(int band, int height);
+
+} // namespace gradient
