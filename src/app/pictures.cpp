@@ -8,14 +8,14 @@ namespace pictures {
 namespace {
 QPixmap picture(const char *name)
 {
-    return QPixmap(QStringLiteral(":/pictures/%132.xpm").arg(QLatin1String(name)));
+    return QPixmap(QStringLiteral(":/pictures/") + QLatin1String(name) + QStringLiteral("32.xpm"));
 }
 
 QIcon icon(const char *name)
 {
     QIcon result;
     for (int size : {32, 16})
-        result.addFile(QStringLiteral(":/pictures/%1%2.xpm").arg(QLatin1String(name)).arg(size), QSize(size, size));
+        result.addFile(QStringLiteral(":/pictures/%1%2.xpm").arg(QLatin1String(name), QString::number(size)), QSize(size, size));
     return result;
 }
 } // namespace

@@ -32,9 +32,6 @@ Tavola::Tavola(TavolaServices injected)
     setObjectName(QStringLiteral("Tavola"));
     setWindowTitle(caption);
     setWindowIcon(pictures::windowIcon());
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    setPalette(black);
     buildMenuBar();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     services.dialogs.setOwner(this);

@@ -1,0 +1,89 @@
+#include "dialogs.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <functional>
+
+namespace {
+// Answers the real modal box as soon as it shows, with what `act` does to it.
+void whenModal(std::function<void(QWidget *)> act)
+{
+    QTimer::singleShot(0, [act] {
+        QWidget *modal = nullptr;
+        for (int i = 0; i < 100 && !modal; ++i) {
+            modal = QApplication::activeModalWidget();
+            if (!modal)
+                QTest::qWait(10);
+        }
+        ASSERT_NE(modal, nullptr);
+        act(modal);
+    });
+}
+} // namespace
+
+// One smoke test of the real boxes: flags, titles, buttons and results.
+TEST(QtDialogs, MessageBoxesFollowTheirFlagWord)
+{
+    QtDialogs dialogs;
+    struct Row { int flags; QMessageBox::Icon icon; int buttons; QString title; int enterResult; };
+    const Row rows[] = {
+        {0, QMessageBox::NoIcon, 1, QStringLiteral("Quozzolo"), Dialogs::ok},
+        {48, QMessageBox::Warning, 1, QStringLiteral("Sei pronto"), Dialogs::ok},
+        {292, QMessageBox::Question, 2, QStringLiteral("INIZIARE NUOVA GARA"), Dialogs::no},
+    };
+    for (const Row &row : rows) {
+        QString seenTitle, seenText;
+        QMessageBox::Icon seenIcon{};
+        qsizetype seenButtons = 0;
+        whenModal([&](QWidget *modal) {
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            ASSERT_NE(box, nullptr);
+            seenTitle = box->windowTitle();
+            seenText = box->text();
+            seenIcon = box->icon();
+            seenButtons = box->buttons().size();
+            QTest::keyClick(box, Qt::Key_Return); // the default button
+        });
+        const std::optional<QString> title = row.title == "Quozzolo" ? std::nullopt : std::optional(row.title);
+        const int result = dialogs.messageBox(QStringLiteral("<b>Anna</b>"), row.flags, title);
+        EXPECT_EQ(result, row.enterResult) << row.flags;
+        EXPECT_EQ(seenTitle, row.title);
+        EXPECT_EQ(seenText, "<b>Anna</b>");
+        EXPECT_EQ(seenIcon, row.icon);
+        EXPECT_EQ(seenButtons, row.buttons);
+    }
+
+    whenModal([](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        ASSERT_NE(box, nullptr);
+        box->button(QMessageBox::Yes)->click();
+    });
+    EXPECT_EQ(dialogs.messageBox(QStringLiteral("?"), 292, QStringLiteral("t")), Dialogs::yes);
+}
+
+TEST(QtDialogs, InputBoxGivesTheTextOrNothingOnCancel)
+{
+    QtDialogs dialogs;
+    QString seenTitle;
+    whenModal([&](QWidget *modal) {
+        seenTitle = modal->windowTitle();
+        auto *edit = modal->findChild<QLineEdit *>();
+        ASSERT_NE(edit, nullptr);
+        QTest::keyClicks(edit, QStringLiteral(" Anna "));
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    EXPECT_EQ(dialogs.inputBox(QStringLiteral("Come ti chiami?"), QStringLiteral("Gioca con le Quozzolo")), " Anna ");
+    EXPECT_EQ(seenTitle, "Gioca con le Quozzolo");
+
+    whenModal([](QWidget *modal) {
+        QTest::keyClicks(modal->findChild<QLineEdit *>(), QStringLiteral("Bruno"));
+        qobject_cast<QDialog *>(modal)->reject();
+    });
+    EXPECT_EQ(dialogs.inputBox(QStringLiteral("Come ti chiami?"), QStringLiteral("x")), "");
+}

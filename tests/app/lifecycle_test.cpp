@@ -1,0 +1,307 @@
+#include "game.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMenuBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+using Box = ScriptedDialogs::Box;
+
+void expectBox(const Box &box, const QString &text, int flags, const std::optional<QString> &title)
+{
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.flags, flags) << box.text.toStdString();
+    EXPECT_EQ(box.title, title) << box.text.toStdString();
+}
+
+const QString saved = QStringLiteral("Ok ho registrato il tuo record, C A M P I O N E");
+} // namespace
+
+// Start-up asks the name and greets before the window shows, then sets the
+// labels from the clock and the record files.
+TEST(StartUp, AsksGreetsAndShowsTheStoredRecord)
+{
+    Game game;
+    game.writeFile(records::scoreFileName, "12\r\n");
+    game.writeFile(records::holderFileName, "Luca\r\n");
+    bool visibleDuringBoxes = false;
+    game.dialogs.whileOpen = [&](const Box &) { visibleDuringBoxes |= game.window->isVisible(); };
+    game.dialogs.names = {QStringLiteral("Anna")};
+    Tavola &window = game.start();
+
+    ASSERT_EQ(game.dialogs.shown.size(), 2u);
+    expectBox(game.dialogs.shown[0], "Come ti chiami?", -1, QStringLiteral("Gioca con le Quozzolo"));
+    expectBox(game.dialogs.shown[1], " Anna vediamo se sei un vero campione  ", 48,
+              QStringLiteral("Sei pronto per il record? Buona fortuna"));
+    EXPECT_FALSE(visibleDuringBoxes);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.windowTitle(), " Giochiamo con le Quozzolo");
+
+    const Controls &ui = game.ui();
+    EXPECT_EQ(ui.lblnome1->caption(), "Anna");
+    EXPECT_EQ(ui.lblpunti->caption(), "12\r\n");
+    EXPECT_EQ(ui.lblnome->caption(), "Luca\r\n");
+    EXPECT_EQ(ui.lblconto->caption(), "00:15:00");
+    EXPECT_EQ(ui.lblScore->caption(), "0");
+    EXPECT_EQ(ui.lblScore1->caption(), "0");
+    EXPECT_EQ(ui.lblScore2->caption(), "0");
+    EXPECT_TRUE(ui.Timer1->isActive());
+    EXPECT_EQ(game.random.log, "RRnnnnRn") << "reseed at load, then the first problem";
+    EXPECT_EQ(ui.lblNum1->caption(), "-30");
+    EXPECT_EQ(ui.lblNum2->caption(), "-5");
+    EXPECT_EQ(window.expectedQuotient(), 6);
+    EXPECT_EQ(game.fileBytes(records::scoreFileName), "12\r\n") << "existing records keep their bytes";
+    window.hide();
+}
+
+TEST(StartUp, FirstStartCreatesEmptyRecordFiles)
+{
+    Game game;
+    game.start();
+    EXPECT_EQ(game.fileBytes(records::scoreFileName), "");
+    EXPECT_EQ(game.fileBytes(records::holderFileName), "");
+    EXPECT_EQ(game.ui().lblpunti->caption(), "");
+    EXPECT_EQ(game.ui().lblnome->caption(), "");
+    game.window->hide();
+}
+
+// Cancel gives the empty name: no trimming, no check.
+TEST(StartUp, EmptyNameAllTheWayToTheHolderFile)
+{
+    Game game;
+    game.dialogs.names = {QString()};
+    game.start();
+    EXPECT_EQ(game.dialogs.shown[1].text, "  vediamo se sei un vero campione  ");
+    EXPECT_EQ(game.ui().lblnome1->caption(), "");
+    game.scoreRight(1);
+    EXPECT_THROW(game.window->cmdExit_Click(), ProgramEnded);
+    EXPECT_EQ(game.boxTexts().filter("Ciao").first(), "Ciao , alla prossima sfida!");
+    EXPECT_EQ(game.fileBytes(records::holderFileName), "\r\n");
+    EXPECT_EQ(game.fileBytes(records::scoreFileName), "1\r\n");
+}
+
+// The exit: goodbye, record test, save and its box only when beaten.
+TEST(Exit, SavesOnlyABeatenRecord)
+{
+    struct Row { QByteArray stored; int rights; QByteArray scoreAfter, holderAfter; };
+    const Row rows[] = {
+        {"", 0, "", ""},                       // first start, nothing right: nothing saved
+        {"", 1, "1\r\n", "Anna\r\n"},          // any right answer beats an empty record
+        {"5\r\n", 5, "5\r\n", "Bice\r\n"},     // equal is not beaten
+        {"5\r\n", 6, "6\r\n", "Anna\r\n"},
+        {"-3\r\n", 0, "0\r\n", "Anna\r\n"},    // a negative best falls to 0 right answers
+        {"abc", 1, "1\r\n", "Anna\r\n"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.stored.constData() + std::string(" / ") + std::to_string(row.rights));
+        Game game;
+        game.writeFile(records::scoreFileName, row.stored);
+        game.writeFile(records::holderFileName, row.stored.isEmpty() ? "" : "Bice\r\n");
+        game.start();
+        game.scoreRight(row.rights);
+        const size_t before = game.dialogs.shown.size();
+        EXPECT_THROW(game.window->cmdExit_Click(), ProgramEnded);
+        EXPECT_EQ(game.ends, 1);
+        const bool beaten = row.scoreAfter != row.stored;
+        ASSERT_EQ(game.dialogs.shown.size(), before + (beaten ? 2 : 1));
+        expectBox(game.dialogs.shown[before], "Ciao Anna, alla prossima sfida!", 0, QStringLiteral("Data 08/12/26"));
+        if (beaten)
+            expectBox(game.dialogs.shown[before + 1], saved, 0, std::nullopt);
+        EXPECT_EQ(game.fileBytes(records::scoreFileName), row.scoreAfter);
+        if (beaten || !row.stored.isEmpty()) {
+            EXPECT_EQ(game.fileBytes(records::holderFileName), row.holderAfter);
+        }
+    }
+}
+
+TEST(Exit, TheButtonRunsTheExitPath)
+{
+    Game game(Game::End::Records);
+    game.start();
+    game.scoreRight(2);
+    QTest::mouseClick(game.ui().cmdExit, Qt::LeftButton);
+    EXPECT_EQ(game.ends, 1);
+    EXPECT_EQ(game.boxTexts().mid(game.boxTexts().size() - 2), (QStringList{"Ciao Anna, alla prossima sfida!", saved}));
+    EXPECT_EQ(game.fileBytes(records::scoreFileName), "2\r\n");
+    game.window->hide();
+}
+
+// Closing from the frame ends the game as it stands.
+TEST(Exit, ClosingFromTheFrameNeitherGreetsNorSaves)
+{
+    Game game(Game::End::Records);
+    game.start();
+    game.scoreRight(3);
+    const size_t before = game.dialogs.shown.size();
+    game.window->close();
+    EXPECT_EQ(game.ends, 1);
+    EXPECT_EQ(game.dialogs.shown.size(), before);
+    EXPECT_EQ(game.fileBytes(records::scoreFileName), "");
+}
+
+TEST(NewGame, NoChangesNothing)
+{
+    Game game;
+    game.start();
+    game.scoreRight(2);
+    game.answer(QStringLiteral("12"));
+    const Controls before = game.ui();
+    for (int i = 0; i < 5; ++i)
+        game.window->Timer1_Timer();
+    game.dialogs.answers = {Dialogs::no};
+    EXPECT_FALSE(game.window->Next_Click());
+    expectBox(game.dialogs.shown.back(), "INIZIAMO UNA NUOVA GARA  ?", 292, QStringLiteral("INIZIARE NUOVA GARA"));
+    EXPECT_EQ(game.ui().txtAnswer, before.txtAnswer) << "the window was not reloaded";
+    EXPECT_EQ(game.ui().txtAnswer->text(), "12");
+    EXPECT_EQ(game.ui().lblMessage->caption(), "Sbagliato!! 6");
+    EXPECT_EQ(game.ui().lblNum1->caption(), "-30");
+    EXPECT_EQ(game.ui().lblScore->caption(), "2");
+    EXPECT_EQ(game.ui().lblScore2->caption(), "3");
+    EXPECT_EQ(game.ui().lblconto->caption(), "00:14:55");
+    EXPECT_TRUE(game.ui().Timer1->isActive());
+    EXPECT_EQ(game.fileBytes(records::scoreFileName), "");
+    game.window->hide();
+}
+
+// Yes: a beaten record is saved and the window loads anew, every control
+// back in its initial state and the counts back at zero.
+TEST(NewGame, YesSavesTheRecordAndStartsAFreshGame)
+{
+    Game game;
+    game.start();
+    game.scoreRight(2);
+    game.answer(QStringLiteral("5"));
+    for (int i = 0; i < 7; ++i)
+        game.window->Timer1_Timer();
+    const AnswerBox *oldBox = game.ui().txtAnswer;
+    game.dialogs.answers = {Dialogs::yes};
+    game.dialogs.names = {QStringLiteral("Bruno")};
+    const size_t before = game.dialogs.shown.size();
+
+    EXPECT_TRUE(game.window->Next_Click());
+
+    QStringList texts = game.boxTexts().mid(int(before));
+    EXPECT_EQ(texts, (QStringList{"INIZIAMO UNA NUOVA GARA  ?", saved + u'"', "Come ti chiami?",
+                                  " Bruno vediamo se sei un vero campione  "}));
+    expectBox(game.dialogs.shown[before + 1], saved + u'"', 0, std::nullopt);
+    EXPECT_EQ(game.fileBytes(records::scoreFileName), "2\r\n");
+    EXPECT_EQ(game.fileBytes(records::holderFileName), "Anna\r\n");
+
+    const Controls &ui = game.ui();
+    EXPECT_NE(ui.txtAnswer, oldBox) << "the controls were created anew";
+    EXPECT_TRUE(game.window->isVisible());
+    EXPECT_EQ(ui.lblpunti->caption(), "2\r\n");
+    EXPECT_EQ(ui.lblnome->caption(), "Anna\r\n");
+    EXPECT_EQ(ui.lblnome1->caption(), "Bruno");
+    EXPECT_EQ(ui.lblconto->caption(), "00:15:00");
+    EXPECT_TRUE(ui.Timer1->isActive());
+    EXPECT_EQ(ui.lblScore->caption(), "0");
+    EXPECT_EQ(ui.lblScore1->caption(), "0");
+    EXPECT_EQ(ui.lblScore2->caption(), "0");
+    EXPECT_EQ(ui.lblMessage->caption(), "");
+    EXPECT_EQ(ui.txtAnswer->text(), "");
+    EXPECT_FALSE(ui.cmdNext->isEnabled());
+    EXPECT_EQ(game.window->correctCount(), 0);
+    EXPECT_EQ(game.window->wrongCount(), 0);
+
+    // The new player's first right answer counts from one.
+    game.answer(QStringLiteral("6"));
+    EXPECT_EQ(ui.lblScore->caption(), "1");
+    EXPECT_EQ(ui.lblScore2->caption(), "1");
+    game.window->hide();
+}
+
+TEST(NewGame, AnUnbeatenRecordIsLeftAlone)
+{
+    Game game;
+    game.writeFile(records::scoreFileName, "5\r\n");
+    game.writeFile(records::holderFileName, "Bice\r\n");
+    game.start();
+    game.scoreRight(5);
+    game.dialogs.answers = {Dialogs::yes};
+    const size_t before = game.dialogs.shown.size();
+    EXPECT_TRUE(game.window->Next_Click());
+    EXPECT_EQ(game.boxTexts().mid(int(before)).filter(saved).size(), 0);
+    EXPECT_EQ(game.fileBytes(records::scoreFileName), "5\r\n");
+    EXPECT_EQ(game.fileBytes(records::holderFileName), "Bice\r\n");
+    game.window->hide();
+}
+
+// The new-game question comes as the list of "NUOVO GIOCO" opens; after a
+// new game that list must not stay open over it.
+TEST(NewGame, TheMenuListDoesNotOutliveTheGameItBelongsTo)
+{
+    Game game(Game::End::Records);
+    Tavola &window = game.start();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QMenuBar *bar = window.menuBar();
+    QAction *title = window.nextMenu()->menuAction();
+
+    game.dialogs.answers = {Dialogs::no};
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
+    EXPECT_EQ(game.boxTexts().filter("INIZIAMO").size(), 1);
+    EXPECT_TRUE(window.nextMenu()->isVisible()) << "after No the list opens as usual";
+    window.nextMenu()->close();
+    QCoreApplication::processEvents();
+
+    game.dialogs.answers = {Dialogs::yes};
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
+    EXPECT_EQ(game.boxTexts().filter("INIZIAMO").size(), 2);
+    EXPECT_EQ(game.boxTexts().filter("Come ti chiami?").size(), 2) << "a new game started";
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_FALSE(window.nextMenu()->isVisible());
+    EXPECT_TRUE(window.isVisible());
+    window.hide();
+}
+
+TEST(Window, MinimisedKeepsItsCaptionRestoredSetsIt)
+{
+    Game game(Game::End::Records);
+    Tavola &window = game.start();
+    window.setWindowTitle(QStringLiteral("altro"));
+    window.setWindowState(Qt::WindowMinimized);
+    EXPECT_EQ(window.windowTitle(), "altro");
+    window.setWindowState(Qt::WindowNoState);
+    EXPECT_EQ(window.windowTitle(), " Giochiamo con le Quozzolo");
+    window.hide();
+}
+
+TEST(Window, CopyItemShowsAnInformationBox)
+{
+    Game game(Game::End::Records);
+    game.start();
+    auto *copy = game.window->findChild<QAction *>(QStringLiteral("copy"));
+    ASSERT_NE(copy, nullptr);
+    const size_t before = game.dialogs.shown.size();
+    copy->trigger();
+    ASSERT_EQ(game.dialogs.shown.size(), before + 1);
+    EXPECT_EQ(game.dialogs.shown.back().flags, 0);
+    EXPECT_TRUE(game.dialogs.shown.back().text.contains("Quozzolo"));
+    game.window->hide();
+}
+
+// A record that cannot be read or kept is told once; the game goes on from 0
+// and a failed save is never reported as done.
+TEST(RecordFailures, PlayGoesOnAndAFailedSaveIsTold)
+{
+    Game game;
+    QDir(game.recordDir).mkdir(QLatin1String(records::scoreFileName)); // a folder where the file goes
+    game.start();
+    const QStringList startUp = game.boxTexts();
+    ASSERT_EQ(startUp.size(), 3);
+    EXPECT_EQ(game.dialogs.shown[2].flags, 48);
+    EXPECT_TRUE(startUp[2].contains(QLatin1String(records::scoreFileName)));
+    EXPECT_EQ(game.ui().lblpunti->caption(), "0");
+    EXPECT_EQ(game.window->expectedQuotient(), 6) << "the first problem is posed all the same";
+
+    game.scoreRight(1);
+    EXPECT_THROW(game.window->cmdExit_Click(), ProgramEnded);
+    const Box &last = game.dialogs.shown.back();
+    EXPECT_FALSE(last.text.contains(saved));
+    EXPECT_TRUE(last.text.contains(QLatin1String(records::scoreFileName)));
+    EXPECT_EQ(last.flags, 48);
+}
