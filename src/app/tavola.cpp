@@ -13,7 +13,9 @@
 
 #include <QCloseEvent>
 #include <QLayout>
+#include <QGuiApplication>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -80,6 +82,13 @@ void Tavola::load()
 
 void Tavola::showLoaded()
 {
+    if (!placed) {
+        // Centred on the screen the first time; a new game shows it where the player left it.
+        layout()->activate();
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - rect().center());
+        placed = true;
+    }
     show();
     raise();
     activateWindow();
@@ -118,8 +127,7 @@ void Tavola::Form_Load()
         best = records::readText(store.scorePath());
     if (created && best)
         holder = records::readText(store.holderPath());
-    recordUsable = created && best && holder;
-    if (recordUsable) {
+    if (created && best && holder) {
         ui.lblpunti->setCaption(best.text);
         ui.lblnome->setCaption(holder.text);
     } else {

@@ -86,5 +86,6 @@ private:
     Countdown countdown;
 
     bool leaving = false;   // the exit path has begun: it runs once
-    bool recordUsable = true;
+    bool placed = false;
+
 };

@@ -59,12 +59,15 @@ TEST(QtDialogs, MessageBoxesFollowTheirFlagWord)
         EXPECT_EQ(seenButtons, row.buttons);
     }
 
-    whenModal([](QWidget *modal) {
+    QStringList buttonTexts;
+    whenModal([&](QWidget *modal) {
         auto *box = qobject_cast<QMessageBox *>(modal);
         ASSERT_NE(box, nullptr);
+        buttonTexts = {box->button(QMessageBox::Yes)->text(), box->button(QMessageBox::No)->text()};
         box->button(QMessageBox::Yes)->click();
     });
     EXPECT_EQ(dialogs.messageBox(QStringLiteral("?"), 292, QStringLiteral("t")), Dialogs::yes);
+    EXPECT_EQ(buttonTexts, (QStringList{QString::fromUtf16(u"&Sì"), "&No"}));
 }
 
 TEST(QtDialogs, InputBoxGivesTheTextOrNothingOnCancel)

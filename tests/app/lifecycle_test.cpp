@@ -305,3 +305,30 @@ TEST(RecordFailures, PlayGoesOnAndAFailedSaveIsTold)
     EXPECT_TRUE(last.text.contains(QLatin1String(records::scoreFileName)));
     EXPECT_EQ(last.flags, 48);
 }
+
+// The window activates once per load. Coming back to it from a closed box or
+// another program must not pose a new problem: the notice box would open
+// again on closing, without end.
+TEST(Window, ComingBackToTheWindowPosesNoNewProblem)
+{
+    Game game(Game::End::Records);
+    Tavola &window = game.start();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    game.answer(QStringLiteral("4"));
+    const std::string draws = game.random.log;
+
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QCoreApplication::processEvents();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&window, &activate);
+
+    EXPECT_EQ(game.random.log, draws);
+    EXPECT_EQ(game.ui().lblMessage->caption(), "Sbagliato!! 6");
+    EXPECT_EQ(game.ui().txtAnswer->text(), "4");
+    window.hide();
+}
