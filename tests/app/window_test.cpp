@@ -263,6 +263,6 @@ TEST(WindowLook, GradientBehindTheControlsAndScreenshot)
     const QImage shot = window.grab().toImage();
     EXPECT_EQ(shot.pixelColor(window.centralWidget()->mapTo(&window, QPoint(700, 3))), QColor(100, 60, 1))
         << "transparent labels and bare surface show the gradient";
-    EXPECT_TRUE(shot.save(QDir::current().absoluteFilePath(QStringLiteral("tavola.png"))));
+    EXPECT_TRUE(shot.save(QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("tavola.png"))));
     window.hide();
 }

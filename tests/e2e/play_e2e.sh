@@ -109,8 +109,8 @@ wait_window() {
 
 # Gives the keyboard focus to window $1 and checks that it has it.
 focus() {
-    local window="$1" attempt
-    for attempt in 1 2 3 4 5; do
+    local window="$1" _
+    for _ in 1 2 3 4 5; do
         timeout 5 xdotool windowfocus --sync "$window" 2>/dev/null || true
         if [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$window" ]]; then
             return 0
@@ -200,12 +200,13 @@ answer_until_record_notice() {
     fail "no \"E' record\" notice after $limit problems answered $answer"
 }
 
-# Checks that file $1 holds exactly the bytes printf makes of $2.
+# Checks that file $1 holds exactly the bytes of $2, backslash escapes (\r,
+# \n) read as printf %b reads them.
 expect_file() {
     local path="$1" expected="$2"
     [[ -f "$path" ]] || fail "$path is missing"
-    if ! cmp -s "$path" <(printf "$expected"); then
-        fail "$(basename "$path") holds $(od -An -c "$path" | tr -s ' ') rather than $(printf "$expected" | od -An -c | tr -s ' ')"
+    if ! cmp -s "$path" <(printf %b "$expected"); then
+        fail "$(basename "$path") holds $(od -An -c "$path" | tr -s ' ') rather than $(printf %b "$expected" | od -An -c | tr -s ' ')"
     fi
 }
 
@@ -213,7 +214,7 @@ expect_file() {
 # of a replaced file).
 expect_only_record_files() {
     local listing
-    listing="$(cd "$records" && ls -A | tr '\n' ' ')"
+    listing="$(find "$records" -mindepth 1 -printf '%f\n' | sort | tr '\n' ' ')"
     [[ "$listing" == "nquozrec.txt quozrec.txt " ]] || fail "the record directory holds: $listing"
 }
 
@@ -221,7 +222,7 @@ expect_records() {
     expect_file "$records/quozrec.txt" "$1"
     expect_file "$records/nquozrec.txt" "$2"
     expect_only_record_files
-    step "record files hold [$(printf "$1" | od -An -c | tr -s ' ')] and [$(printf "$2" | od -An -c | tr -s ' ')]"
+    step "record files hold [$(printf %b "$1" | od -An -c | tr -s ' ')] and [$(printf %b "$2" | od -An -c | tr -s ' ')]"
 }
 
 # ------------------------------------------------------------------ games --
@@ -234,8 +235,11 @@ type_text 0
 key Return
 sleep 1
 import -window root "$outdir/e2e_window.png"
-# The window (792x573 at the top left) is painted: not one flat colour.
-spread="$(convert "$outdir/e2e_window.png" -crop 792x573+0+0 -colorspace Gray -format '%[fx:standard_deviation]' info:)"
+# The window is painted: its area of the screenshot is not one flat colour.
+eval "$(xdotool getwindowgeometry --shell "$main")"
+((WIDTH >= 792 && HEIGHT >= 554)) || fail "the main window is only ${WIDTH}x${HEIGHT}"
+spread="$(convert "$outdir/e2e_window.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" -colorspace Gray \
+    -format '%[fx:standard_deviation]' info:)"
 awk -v s="$spread" 'BEGIN { exit !(s > 0.05) }' || fail "the window looks blank (grey spread $spread)"
 step "screenshot: $outdir/e2e_window.png"
 leave_game "$main"

@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Measures the real game (Release build) under Xvfb:
+#   - start-up: from launch until its first window, the name box, is visible;
+#   - from Return on the greeting box until the main window is visible (the
+#     record files are created and the window is built in between);
+#   - peak memory: the maximum resident set size of a whole short game
+#     (name, greeting, main window, goodbye), from /usr/bin/time -v.
+# Each run uses a fresh, empty record directory.
+#
+#   bash scripts/measure_startup.sh [RUNS]      (default 5)
+set -euo pipefail
+
+runs="${1:-5}"
+if ! [[ "$runs" =~ ^[1-9][0-9]*$ ]]; then
+    echo "usage: $0 [RUNS]" >&2
+    exit 2
+fi
+
+if [[ -z "${QUOZZOLO_MEASURE_UNDER_XVFB:-}" ]]; then
+    source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+    quozzolo_require_packages "${QUOZZOLO_BUILD_PACKAGES[@]}" "${QUOZZOLO_DESKTOP_TEST_PACKAGES[@]}" time
+    quozzolo_build build-release Release -DBUILD_TESTING=OFF
+    export QUOZZOLO_MEASURE_UNDER_XVFB=1 QUOZZOLO_GAME="$QUOZZOLO_ROOT/build-release/src/app/quozzolo"
+    exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+fi
+
+game="$QUOZZOLO_GAME"
+work="$(mktemp -d)"
+time_pid=""
+cleanup() {
+    if [[ -n "$time_pid" ]] && kill -0 "$time_pid" 2>/dev/null; then
+        kill "$time_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+now_ms() {
+    echo $(($(date +%s%N) / 1000000))
+}
+
+# xdotool's own --sync polls only every half second: too coarse to time a
+# start-up, so this polls every few milliseconds instead. Prints the window id.
+wait_window() {
+    local pattern="$1" deadline=$((SECONDS + 30)) found
+    while ((SECONDS < deadline)); do
+        if found="$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null)"; then
+            head -n 1 <<<"$found"
+            return 0
+        fi
+        kill -0 "$time_pid" 2>/dev/null || { echo "measure: the game ended early" >&2; exit 1; }
+        sleep 0.005
+    done
+    echo "measure: no window /$pattern/ within 30s" >&2
+    exit 1
+}
+
+focus() {
+    timeout 5 xdotool windowfocus --sync "$1"
+}
+
+echo "run  first-window-ms  greeting-to-main-ms  max-rss-KiB"
+results="$work/results"
+: >"$results"
+for ((run = 1; run <= runs; run++)); do
+    data="$work/run$run"
+    mkdir -p "$data/home" "$data/data" "$data/runtime"
+    chmod 700 "$data/runtime"
+
+    start=$(now_ms)
+    HOME="$data/home" XDG_DATA_HOME="$data/data" XDG_RUNTIME_DIR="$data/runtime" QT_QPA_PLATFORM=xcb \
+        /usr/bin/time -v -o "$data/time.txt" "$game" >"$data/game.log" 2>&1 &
+    time_pid=$!
+    window="$(wait_window '^Gioca con le Quozzolo$')"
+    first=$(($(now_ms) - start))
+
+    focus "$window"
+    xdotool type --delay 10 Misura
+    xdotool key Return
+    window="$(wait_window '^Sei pronto per il record\? Buona fortuna$')"
+    focus "$window"
+    before=$(now_ms)
+    xdotool key Return
+    main="$(wait_window '^ Giochiamo con le Quozzolo$')"
+    to_main=$(($(now_ms) - before))
+
+    focus "$main"
+    xdotool key alt+x
+    window="$(wait_window '^Data ')"
+    focus "$window"
+    xdotool key Return
+    status=0
+    wait "$time_pid" || status=$?
+    time_pid=""
+    if ((status != 0)); then
+        echo "measure: run $run: the game exited with status $status" >&2
+        cat "$data/game.log" >&2
+        exit 1
+    fi
+    rss=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$data/time.txt")
+    printf '%3d  %15d  %19d  %11d\n' "$run" "$first" "$to_main" "$rss"
+    echo "$first $to_main $rss" >>"$results"
+done
+
+summary() {
+    sort -n | awk '{ v[NR] = $1 } END { printf "min %d, median %d, max %d", v[1], v[int((NR + 1) / 2)], v[NR] }'
+}
+echo
+echo "first window (ms):           $(cut -d' ' -f1 "$results" | summary)"
+echo "greeting to main window (ms): $(cut -d' ' -f2 "$results" | summary)"
+echo "peak RSS (KiB):              $(cut -d' ' -f3 "$results" | summary)"

@@ -1,0 +1,72 @@
+# shellcheck shell=bash disable=SC2034  # the package lists are used by the scripts that source this
+# Shared by play.sh, test.sh, bench.sh and measure_startup.sh: source it,
+# do not run it.
+#
+#   source scripts/setup.sh
+#   quozzolo_require_packages "${QUOZZOLO_BUILD_PACKAGES[@]}"
+#   quozzolo_build build-release Release
+#
+# Made for Debian 12. apt-get is only called when a package is missing, so a
+# machine that already has everything needs neither the network nor root.
+
+QUOZZOLO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+# What building and running the game needs. The xcb and offscreen platform
+# plugins ship in libqt6gui6, which qt6-base-dev pulls in (qt6-qpa-plugins
+# holds only the vnc platform and the tuio input plugin, so it is not
+# needed). fonts-liberation gives the labels a real Arial/Times metric font.
+QUOZZOLO_BUILD_PACKAGES=(
+    build-essential cmake ninja-build
+    qt6-base-dev libgtest-dev libbenchmark-dev
+    fonts-liberation
+)
+
+# What the end-to-end test and the measuring scripts add: a virtual X
+# server, a tool that types into it, and one that takes a screenshot.
+QUOZZOLO_DESKTOP_TEST_PACKAGES=(
+    xvfb xauth xdotool imagemagick
+)
+
+# Installs those of the given Debian packages that are not installed yet.
+quozzolo_require_packages() {
+    local missing=() pkg status
+    for pkg in "$@"; do
+        status="$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)"
+        if [[ "$status" != "install ok installed" ]]; then
+            missing+=("$pkg")
+        fi
+    done
+    if ((${#missing[@]} == 0)); then
+        return 0
+    fi
+
+    echo "quozzolo: installing missing packages: ${missing[*]}" >&2
+    local sudo=()
+    if ((EUID != 0)); then
+        if ! command -v sudo >/dev/null 2>&1; then
+            echo "quozzolo: not root and no sudo: install these by hand: ${missing[*]}" >&2
+            return 1
+        fi
+        sudo=(sudo)
+    fi
+    # Wait for another apt run (e.g. unattended upgrades) rather than fail.
+    local apt_options=(-o DPkg::Lock::Timeout=600)
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "${apt_options[@]}" update
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "${apt_options[@]}" \
+        install -y --no-install-recommends "${missing[@]}"
+}
+
+# Configures and builds the project.
+#   quozzolo_build BUILD_DIR BUILD_TYPE [extra cmake arguments...]
+# BUILD_DIR is taken relative to the repository root. Parallel jobs: the
+# number of cores, or QUOZZOLO_JOBS when set.
+quozzolo_build() {
+    local dir="$1" type="$2"
+    shift 2
+    case "$dir" in
+        /*) ;;
+        *) dir="$QUOZZOLO_ROOT/$dir" ;;
+    esac
+    cmake -S "$QUOZZOLO_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@"
+    cmake --build "$dir" --parallel "${QUOZZOLO_JOBS:-$(nproc)}"
+}
