@@ -31,31 +31,19 @@ BENCHMARK(BM_PoseProblem);
 
 // Judging what the player typed. A right answer also draws its praise; a
 // wrong one formats the expected quotient into the message.
-void BM_JudgeRight(benchmark::State &state)
+void BM_Judge(benchmark::State &state, const char *typed)
 {
     ClockRandomSource random;
-    const QString typed = QStringLiteral("-7");
+    const QString text = QString::fromLatin1(typed);
     Counts counts;
     for (auto _ : state) {
-        Verdict verdict = judge(typed, -7, counts, random);
+        Verdict verdict = judge(text, -7, counts, random);
         benchmark::DoNotOptimize(verdict);
         counts = Counts(); // keep the counts away from their 32767 stop
     }
 }
-BENCHMARK(BM_JudgeRight);
-
-void BM_JudgeWrong(benchmark::State &state)
-{
-    ClockRandomSource random;
-    const QString typed = QStringLiteral("12");
-    Counts counts;
-    for (auto _ : state) {
-        Verdict verdict = judge(typed, -7, counts, random);
-        benchmark::DoNotOptimize(verdict);
-        counts = Counts();
-    }
-}
-BENCHMARK(BM_JudgeWrong);
+BENCHMARK_CAPTURE(BM_Judge, Right, "-7");
+BENCHMARK_CAPTURE(BM_Judge, Wrong, "12");
 
 // wholeText: the reading goes through the whole text, so a rate in bytes
 // per second means something.

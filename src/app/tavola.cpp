@@ -122,7 +122,7 @@ void Tavola::Form_Load()
     windowsDir = GetSystemDir();
     const records::RecordStore store(windowsDir);
     records::ReadOutcome best, holder;
-    const records::Outcome created = store.createRecordFiles();
+    const records::Outcome created = store.CreateRecordFiles();
     if (created)
         best = records::readText(store.scorePath());
     if (created && best)
@@ -184,7 +184,7 @@ void Tavola::cmdNext_Click()
     const Problem problem = poseProblem(services.random);
     ui.lblNum1->setCaption(problem.dividendText());
     ui.lblNum2->setCaption(problem.divisorText());
-    expected = problem.quotient;
+    expectedQuotient = problem.quotient;
     ui.cmdNext->setEnabled(false);
     if (isRecordNotice(ui.lblpunti->caption(), ui.lblScore->caption()))
         services.dialogs.messageBox(QStringLiteral("E' record"), Dialogs::okOnly);
@@ -203,7 +203,7 @@ void Tavola::txtAnswer_KeyPress(int &key)
     case KeyAction::Judge:
         break;
     }
-    const Verdict verdict = judge(ui.txtAnswer->text(), expected, counts, services.random);
+    const Verdict verdict = judge(ui.txtAnswer->text(), expectedQuotient, counts, services.random);
     ui.lblMessage->setCaption(verdict.message);
     if (!verdict.right)
         ui.lblScore1->setCaption(plain(counts.wrongCount));
@@ -255,9 +255,9 @@ bool Tavola::recordBeaten() const
     return score && storedBest < *score;
 }
 
-void Tavola::saveRecord(const QString &savedNotice)
+void Tavola::saveBeatenRecord(const QString &savedNotice)
 {
-    const records::Outcome saved = records::RecordStore(windowsDir).saveRecord(ui.lblScore->caption(), ui.lblnome1->caption());
+    const records::Outcome saved = records::RecordStore(windowsDir).SaveRecord(ui.lblScore->caption(), ui.lblnome1->caption());
     if (saved)
         services.dialogs.messageBox(savedNotice, Dialogs::okOnly);
     else
@@ -272,7 +272,7 @@ bool Tavola::Next_Click()
         == Dialogs::no)
         return false;
     if (recordBeaten())
-        saveRecord(recordSaved + u'"');
+        saveBeatenRecord(recordSaved + u'"');
     unload();
     // A new player starts from nothing: carried-over right answers would
     // count towards the record test of someone else's game.
@@ -300,7 +300,7 @@ void Tavola::cmdExit_Click()
     services.dialogs.messageBox(QStringLiteral("Ciao ") + name + QStringLiteral(", alla prossima sfida!"), Dialogs::okOnly,
                                 QStringLiteral("Data ") + services.currentDate());
     if (recordBeaten())
-        saveRecord(recordSaved);
+        saveBeatenRecord(recordSaved);
     services.endProgram();
 }
 

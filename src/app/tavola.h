@@ -53,7 +53,7 @@ public:
 
     const Controls &controls() const { return ui; }
     QMenu *nextMenu() const { return nextTitle; }
-    int16::Value expectedQuotient() const { return expected; }
+    int16::Value quotient() const { return expectedQuotient; }
     int16::Value correctCount() const { return counts.correctCount; }
     int16::Value wrongCount() const { return counts.wrongCount; }
     const Countdown &clock() const { return countdown; }
@@ -73,14 +73,14 @@ private:
     void onNextMenuAboutToShow();
     bool recordBeaten() const;
     // Saves the record; tells the player so, or that it could not be saved.
-    void saveRecord(const QString &savedNotice);
+    void saveBeatenRecord(const QString &savedNotice);
 
     TavolaServices services;
     Controls ui;
     QMenu *nextTitle = nullptr;
 
     // The game's variables, kept from one game to the next.
-    int16::Value expected = 0; // expectedQuotient
+    int16::Value expectedQuotient = 0;
     Counts counts;
     QString windowsDir;
     Countdown countdown;

@@ -101,7 +101,7 @@ QString RecordStore::scorePath() const { return dir + QLatin1String(scoreFileNam
 
 QString RecordStore::holderPath() const { return dir + QLatin1String(holderFileName); }
 
-Outcome RecordStore::createRecordFiles() const
+Outcome RecordStore::CreateRecordFiles() const
 {
     for (const QString &path : {scorePath(), holderPath()}) {
         if (QFileInfo(path).isDir())
@@ -117,7 +117,7 @@ Outcome RecordStore::createRecordFiles() const
     return {};
 }
 
-Outcome RecordStore::writeRecordFile(const QString &path, const QString &text) const
+Outcome RecordStore::WriteRecordFile(const QString &path, const QString &text) const
 {
     const auto fail = [&path](const QString &why) {
         return Outcome::failure(failure("Impossibile scrivere il file", path, why));
@@ -152,11 +152,11 @@ Outcome RecordStore::writeRecordFile(const QString &path, const QString &text) c
     return {};
 }
 
-Outcome RecordStore::saveRecord(const QString &score, const QString &holder) const
+Outcome RecordStore::SaveRecord(const QString &score, const QString &holder) const
 {
-    if (Outcome written = writeRecordFile(scorePath(), score); !written)
+    if (Outcome written = WriteRecordFile(scorePath(), score); !written)
         return written;
-    return writeRecordFile(holderPath(), holder);
+    return WriteRecordFile(holderPath(), holder);
 }
 
 } // namespace records

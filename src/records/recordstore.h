@@ -57,14 +57,14 @@ public:
 
     // Makes sure both files exist: a missing one is created empty, an
     // existing one keeps its bytes.
-    Outcome createRecordFiles() const;
+    Outcome CreateRecordFiles() const;
 
     // Replaces the file at path with one line: text in Windows-1252, then
     // CR LF. The file is replaced atomically: wholly old or wholly new.
-    Outcome writeRecordFile(const QString &path, const QString &text) const;
+    Outcome WriteRecordFile(const QString &path, const QString &text) const;
 
     // The score file, then the holder file; stops at the first failure.
-    Outcome saveRecord(const QString &score, const QString &holder) const;
+    Outcome SaveRecord(const QString &score, const QString &holder) const;
 
     // Test seam: called after the new bytes are written and before they
     // replace the file; returning false abandons the write as a crash would.

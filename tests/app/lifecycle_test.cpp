@@ -51,7 +51,7 @@ TEST(StartUp, AsksGreetsAndShowsTheStoredRecord)
     EXPECT_EQ(game.random.log, "RRnnnnRn") << "reseed at load, then the first problem";
     EXPECT_EQ(ui.lblNum1->caption(), "-30");
     EXPECT_EQ(ui.lblNum2->caption(), "-5");
-    EXPECT_EQ(window.expectedQuotient(), 6);
+    EXPECT_EQ(window.quotient(), 6);
     EXPECT_EQ(game.fileBytes(records::scoreFileName), "12\r\n") << "existing records keep their bytes";
     window.hide();
 }
@@ -296,7 +296,7 @@ TEST(RecordFailures, PlayGoesOnAndAFailedSaveIsTold)
     EXPECT_EQ(game.dialogs.shown[2].flags, 48);
     EXPECT_TRUE(startUp[2].contains(QLatin1String(records::scoreFileName)));
     EXPECT_EQ(game.ui().lblpunti->caption(), "0");
-    EXPECT_EQ(game.window->expectedQuotient(), 6) << "the first problem is posed all the same";
+    EXPECT_EQ(game.window->quotient(), 6) << "the first problem is posed all the same";
 
     game.scoreRight(1);
     EXPECT_THROW(game.window->cmdExit_Click(), ProgramEnded);

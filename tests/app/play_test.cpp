@@ -125,7 +125,7 @@ TEST(Judging, TextsAreReadByTheirLeadingNumber)
         const double sign = row.quotient < 0 ? 0.0 : 0.5;
         game.random.script({0.5, 0.5, 0.05, factor, sign});
         game.start();
-        ASSERT_EQ(game.window->expectedQuotient(), row.quotient) << row.text;
+        ASSERT_EQ(game.window->quotient(), row.quotient) << row.text;
         game.answer(QLatin1String(row.text));
         EXPECT_EQ(game.window->correctCount(), row.right ? 1 : 0) << row.text;
         EXPECT_EQ(game.ui().lblMessage->caption().startsWith("Sbagliato!! "), !row.right) << row.text;
@@ -171,7 +171,7 @@ TEST(Posing, EveryProblemStartsClean)
     EXPECT_EQ(game.random.log, "RnnnnRn");
     EXPECT_EQ(ui.lblNum1->caption(), "110");
     EXPECT_EQ(ui.lblNum2->caption(), "10");
-    EXPECT_EQ(game.window->expectedQuotient(), 11);
+    EXPECT_EQ(game.window->quotient(), 11);
     EXPECT_EQ(ui.txtAnswer->text(), "");
     EXPECT_EQ(ui.lblMessage->caption(), "");
     EXPECT_FALSE(ui.cmdNext->isEnabled());
@@ -187,7 +187,7 @@ TEST(Posing, ADividendOfMinus42IsShownWithItsSign)
     game.start();
     EXPECT_EQ(game.ui().lblNum1->caption(), "-42");
     EXPECT_EQ(game.ui().lblNum2->caption(), "-6");
-    EXPECT_EQ(game.window->expectedQuotient(), 7);
+    EXPECT_EQ(game.window->quotient(), 7);
 }
 
 // "E' record" shows whenever a problem is posed one right answer above the stored best.

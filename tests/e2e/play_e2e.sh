@@ -227,6 +227,16 @@ expect_records() {
 
 # ------------------------------------------------------------------ games --
 
+# Leaves a game whose record was beaten: goodbye, then the record box.
+leave_with_record() {
+    leave_game "$1"
+    local window
+    window="$(wait_window '^Quozzolo$' 'box "Ok ho registrato il tuo record, C A M P I O N E"')"
+    focus "$window"
+    key Return
+    expect_exit "the record box closed"
+}
+
 # 1. A wrong answer: the record files are made empty and stay so.
 open_game Anna
 main="$(cat "$work/main_window")"
@@ -250,11 +260,7 @@ expect_records '' ''
 open_game Anna
 main="$(cat "$work/main_window")"
 answer_until_record_notice 5 200 "$main"
-leave_game "$main"
-window="$(wait_window '^Quozzolo$' 'box "Ok ho registrato il tuo record, C A M P I O N E"')"
-focus "$window"
-key Return
-expect_exit "the record box closed"
+leave_with_record "$main"
 expect_records '1\r\n' 'Anna\r\n'
 
 # 3. Leaving at once beats nothing: the stored record stays as it is.
@@ -272,11 +278,7 @@ expect_records '1\r\n' 'Anna\r\n'
 open_game Carla
 main="$(cat "$work/main_window")"
 answer_until_record_notice 5 300 "$main"
-leave_game "$main"
-window="$(wait_window '^Quozzolo$' 'box "Ok ho registrato il tuo record, C A M P I O N E"')"
-focus "$window"
-key Return
-expect_exit "the record box closed"
+leave_with_record "$main"
 expect_records '2\r\n' 'Carla\r\n'
 
 echo "e2e: all four games played as expected"

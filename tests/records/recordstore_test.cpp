@@ -47,7 +47,7 @@ struct StoreTest : ::testing::Test
 
 TEST_F(StoreTest, FirstCreationMakesTwoEmptyFiles)
 {
-    ASSERT_TRUE(store.createRecordFiles());
+    ASSERT_TRUE(store.CreateRecordFiles());
     EXPECT_EQ(entries(tmp), QStringList({holderFileName, scoreFileName}));
     for (const QString &path : {store.scorePath(), store.holderPath()}) {
         EXPECT_EQ(bytesOf(path), QByteArray());
@@ -61,13 +61,13 @@ TEST_F(StoreTest, CreationKeepsExistingBytes)
 {
     put(store.scorePath(), "42\r\n");
     put(store.holderPath(), "Maria\r\n");
-    ASSERT_TRUE(store.createRecordFiles());
+    ASSERT_TRUE(store.CreateRecordFiles());
     EXPECT_EQ(bytesOf(store.scorePath()), "42\r\n");
     EXPECT_EQ(bytesOf(store.holderPath()), "Maria\r\n");
 
     // Only the missing one is made.
     QFile::remove(store.holderPath());
-    ASSERT_TRUE(store.createRecordFiles());
+    ASSERT_TRUE(store.CreateRecordFiles());
     EXPECT_EQ(bytesOf(store.scorePath()), "42\r\n");
     EXPECT_EQ(bytesOf(store.holderPath()), QByteArray());
 }
@@ -90,7 +90,7 @@ TEST_F(StoreTest, WritesOneWindows1252Line)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text.toStdString());
-        ASSERT_TRUE(store.writeRecordFile(store.scorePath(), c.text));
+        ASSERT_TRUE(store.WriteRecordFile(store.scorePath(), c.text));
         EXPECT_EQ(bytesOf(store.scorePath()), c.bytes);
         EXPECT_EQ(readText(store.scorePath()).text, c.readBack);
     }
@@ -148,10 +148,10 @@ TEST_F(StoreTest, FolderInPlaceOfTheRecordFails)
         const char *name;
         std::function<QString()> run; // the error, empty when it did not fail
     } cases[] = {
-        {"create", [&] { return store.createRecordFiles().error; }},
+        {"create", [&] { return store.CreateRecordFiles().error; }},
         {"read", [&] { return readText(store.scorePath()).error; }},
-        {"write", [&] { return store.writeRecordFile(store.scorePath(), "9").error; }},
-        {"save", [&] { return store.saveRecord("9", "Ugo").error; }},
+        {"write", [&] { return store.WriteRecordFile(store.scorePath(), "9").error; }},
+        {"save", [&] { return store.SaveRecord("9", "Ugo").error; }},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -193,7 +193,7 @@ TEST_F(StoreTest, AbandonedWritesLeaveTheOldRecord)
             return path != failing;
         });
 
-        const Outcome saved = faulty.saveRecord("12", "Luca");
+        const Outcome saved = faulty.SaveRecord("12", "Luca");
         EXPECT_EQ(bool(saved), c.ok);
         if (!c.ok) {
             EXPECT_TRUE(saved.error.contains(QDir::toNativeSeparators(failing))) << saved.error.toStdString();
@@ -212,7 +212,7 @@ TEST_F(StoreTest, FailedCommitIsReported)
     // A folder appearing in the file's place makes the final rename fail.
     faulty.setBeforeCommit([](const QString &path) { return QFile::remove(path) && QDir().mkdir(path); });
 
-    const Outcome written = faulty.writeRecordFile(store.scorePath(), "12");
+    const Outcome written = faulty.WriteRecordFile(store.scorePath(), "12");
     EXPECT_FALSE(written);
     EXPECT_TRUE(written.error.contains(QDir::toNativeSeparators(store.scorePath()))) << written.error.toStdString();
     EXPECT_TRUE(QFileInfo(store.scorePath()).isDir());
@@ -319,14 +319,14 @@ TEST(RecordPermissions, UnwritableRecordsStayAsTheyWere)
         QByteArray score;
     } cases[] = {
         {"all writable", openDir, readWrite,
-         [](const RecordStore &s) { return s.writeRecordFile(s.scorePath(), "99"); }, Succeeded, "", "99\r\n"},
+         [](const RecordStore &s) { return s.WriteRecordFile(s.scorePath(), "99"); }, Succeeded, "", "99\r\n"},
         {"read-only file: write", openDir, readOnly,
-         [](const RecordStore &s) { return s.writeRecordFile(s.scorePath(), "99"); }, Refused, scoreFileName, "5\r\n"},
-        {"read-only file: save", openDir, readOnly, [](const RecordStore &s) { return s.saveRecord("99", "Ugo"); },
+         [](const RecordStore &s) { return s.WriteRecordFile(s.scorePath(), "99"); }, Refused, scoreFileName, "5\r\n"},
+        {"read-only file: save", openDir, readOnly, [](const RecordStore &s) { return s.SaveRecord("99", "Ugo"); },
          Refused, scoreFileName, "5\r\n"},
         {"read-only folder: write", closedDir, readWrite,
-         [](const RecordStore &s) { return s.writeRecordFile(s.scorePath(), "99"); }, Refused, scoreFileName, "5\r\n"},
-        {"read-only folder: create", closedDir, readWrite, [](const RecordStore &s) { return s.createRecordFiles(); },
+         [](const RecordStore &s) { return s.WriteRecordFile(s.scorePath(), "99"); }, Refused, scoreFileName, "5\r\n"},
+        {"read-only folder: create", closedDir, readWrite, [](const RecordStore &s) { return s.CreateRecordFiles(); },
          Refused, holderFileName, "5\r\n"},
     };
     for (const auto &c : cases) {
