@@ -80,11 +80,16 @@ QRect designRect(int left, int top, int width, int height)
     return {twips(left), twips(top), twips(width), twips(height)};
 }
 
+void place(QWidget *control, const char *name, const QRect &rect)
+{
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(rect);
+}
+
 Label *makeLabel(QWidget *parent, const LabelDesign &d)
 {
     auto *label = new Label(parent, d.autoSize);
-    label->setObjectName(QLatin1String(d.name));
-    label->setGeometry(designRect(d.left, d.top, d.width, d.height));
+    place(label, d.name, designRect(d.left, d.top, d.width, d.height));
     label->setFont(designFont(QLatin1String(d.family), d.points, d.bold, d.member == &Controls::lblMessage));
     QPalette palette = label->palette();
     if (d.textColour != noColour)
@@ -103,6 +108,14 @@ Label *makeLabel(QWidget *parent, const LabelDesign &d)
     // The design, not the caption, gives an auto-size label its first size.
     label->setGeometry(designRect(d.left, d.top, d.width, d.height));
     return label;
+}
+
+PictureButton *makePictureButton(QWidget *parent, const char *name, const QString &caption, QColor face, const QRect &rect)
+{
+    auto *button = new PictureButton(caption, face, parent);
+    place(button, name, rect);
+    button->setFont(designFont(QStringLiteral("MS Sans Serif"), 8.25, true));
+    return button;
 }
 
 } // namespace
@@ -124,8 +137,7 @@ Controls Controls::create(QWidget *window)
         c.*(labelDesigns[i].member) = makeLabel(c.surface, labelDesigns[i]);
         if (i == image1Position) {
             c.Image1 = new QLabel(c.surface);
-            c.Image1->setObjectName(QStringLiteral("Image1"));
-            c.Image1->setGeometry(designRect(2040, 2520, 480, 480));
+            place(c.Image1, "Image1", designRect(2040, 2520, 480, 480));
             c.Image1->setPixmap(pictures::stopwatch());
             c.Image1->setToolTip(QStringLiteral("Clicca sotto di me per impostare il Timer"));
         }
@@ -134,29 +146,21 @@ Controls Controls::create(QWidget *window)
     c.lblMessage->setCursor(Qt::ArrowCursor);
 
     c.Command1 = new QPushButton(QStringLiteral("Command1"), c.surface);
-    c.Command1->setObjectName(QStringLiteral("Command1"));
-    c.Command1->setGeometry(designRect(3000, 5640, 855, 615));
+    place(c.Command1, "Command1", designRect(3000, 5640, 855, 615));
 
-    const QFont buttonFont = designFont(QStringLiteral("MS Sans Serif"), 8.25, true);
-    c.cmdExit = new PictureButton(QStringLiteral("E&xit"), QColor(0xC0, 0x00, 0xC0), c.surface);
-    c.cmdExit->setObjectName(QStringLiteral("cmdExit"));
-    c.cmdExit->setGeometry(designRect(7680, 5280, 1815, 1095));
-    c.cmdExit->setFont(buttonFont);
+    c.cmdExit = makePictureButton(c.surface, "cmdExit", QStringLiteral("E&xit"), QColor(0xC0, 0x00, 0xC0),
+                                  designRect(7680, 5280, 1815, 1095));
     c.cmdExit->setPictures(pictures::exitSign());
     c.cmdExit->setToolTip(QStringLiteral("Ti prego resta ancora, forse riuscirai a farmi uscire "));
 
-    c.cmdNext = new PictureButton(QStringLiteral("&Nuovo calcolo"), QColor(0x00, 0xFF, 0xFF), c.surface);
-    c.cmdNext->setObjectName(QStringLiteral("cmdNext"));
-    c.cmdNext->setGeometry(designRect(2520, 5280, 1815, 1095));
-    c.cmdNext->setFont(buttonFont);
+    c.cmdNext = makePictureButton(c.surface, "cmdNext", QStringLiteral("&Nuovo calcolo"), QColor(0x00, 0xFF, 0xFF),
+                                  designRect(2520, 5280, 1815, 1095));
     c.cmdNext->setPictures(pictures::nextNormal(), pictures::nextPressed(), pictures::nextDisabled());
     c.cmdNext->setToolTip(QStringLiteral("Go"));
-    c.cmdNext->setCursor(Qt::ArrowCursor);
     c.cmdNext->setEnabled(false);
 
     c.txtAnswer = new AnswerBox(c.surface);
-    c.txtAnswer->setObjectName(QStringLiteral("txtAnswer"));
-    c.txtAnswer->setGeometry(designRect(9240, 120, 2415, 1200));
+    place(c.txtAnswer, "txtAnswer", designRect(9240, 120, 2415, 1200));
     c.txtAnswer->setFont(designFont(QStringLiteral("Arial"), 48, true));
     c.txtAnswer->setMaxLength(4);
     QPalette answerPalette = c.txtAnswer->palette();
@@ -164,14 +168,12 @@ Controls Controls::create(QWidget *window)
     c.txtAnswer->setPalette(answerPalette);
     c.txtAnswer->setToolTip(QStringLiteral("Inserisci il risultato e  premi il tasto  Invio"));
 
-    // Enter or Space on a focused button clicks it, as on any dialog.
     for (QPushButton *button : {static_cast<QPushButton *>(c.cmdExit), static_cast<QPushButton *>(c.cmdNext), c.Command1}) {
+        // Enter or Space on a focused button clicks it, as on any dialog.
         button->setAutoDefault(true);
-        button->setFocusPolicy(Qt::StrongFocus);
+        // The window's own hand is for its surface; buttons show the arrow.
+        button->setCursor(Qt::ArrowCursor);
     }
-    c.cmdExit->setCursor(Qt::ArrowCursor);
-    c.Command1->setCursor(Qt::ArrowCursor);
-    c.txtAnswer->setFocusPolicy(Qt::StrongFocus);
     QWidget::setTabOrder(c.cmdExit, c.cmdNext);
     QWidget::setTabOrder(c.cmdNext, c.txtAnswer);
     QWidget::setTabOrder(c.txtAnswer, c.Command1);

@@ -32,11 +32,10 @@ void Surface::paintEvent(QPaintEvent *event)
 
 void Surface::resizeEvent(QResizeEvent *)
 {
-    // Until the first problem the background is plain black.
+    // The surface has one fixed size, so this runs once, before any problem:
+    // until the first one the background is plain black.
     if (background_.size() != size()) {
-        QImage resized(size(), QImage::Format_RGB32);
-        resized.fill(Qt::black);
-        QPainter(&resized).drawImage(0, 0, background_);
-        background_ = resized;
+        background_ = QImage(size(), QImage::Format_RGB32);
+        background_.fill(Qt::black);
     }
 }
