@@ -1,3 +1,4 @@
+#include "controls.h"
 #include "dialogs.h"
 #include "randomsource.h"
 #include "recordstore.h"
@@ -16,6 +17,7 @@ int main(int argc, char *argv[])
     // Start-up boxes stand alone before the window shows, and a new game
     // hides the window while it asks the name again: neither ends the program.
     app.setQuitOnLastWindowClosed(false);
+    installFontSubstitutes();
 
     QtDialogs dialogs;
     ClockRandomSource random;

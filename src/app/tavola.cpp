@@ -30,7 +30,6 @@ QString plain(long long value)
 Tavola::Tavola(TavolaServices injected)
     : services(std::move(injected))
 {
-    installFontSubstitutes();
     setObjectName(QStringLiteral("Tavola"));
     setWindowTitle(caption);
     setWindowIcon(pictures::windowIcon());
