@@ -5,6 +5,7 @@
 #include "label.h"
 #include "picturebutton.h"
 #include "pictures.h"
+#include "spoken.h"
 #include "surface.h"
 
 #include <QCloseEvent>
@@ -17,6 +18,13 @@
 
 namespace {
 const QString recordSaved = QStringLiteral("Ok ho registrato il tuo record, C A M P I O N E");
+
+// Every change of an accessible name is an event a screen reader may speak.
+void setSpokenName(QWidget *widget, const QString &name)
+{
+    if (widget->accessibleName() != name)
+        widget->setAccessibleName(name);
+}
 } // namespace
 
 Tavola::Tavola(TavolaServices injected)
@@ -113,7 +121,7 @@ void Tavola::Form_Load()
     windowsDir = GetSystemDir();
     readStoredRecord();
 
-    ui.lblconto->setCaption(partita.clockText());
+    showClock();
     partita.showZeroCounts();
     ui.lblScore1->setCaption(QStringLiteral("0"));
     ui.lblScore->setCaption(partita.scoreText());
@@ -181,6 +189,8 @@ void Tavola::cmdNext_Click()
     const Partita::Posed posed = partita.poseProblem();
     ui.lblNum1->setCaption(posed.problem.dividendText());
     ui.lblNum2->setCaption(posed.problem.divisorText());
+    ui.txtAnswer->setAccessibleName(spoken::division(posed.problem.dividend, posed.problem.divisor));
+    ui.cmdNext->setAccessibleDescription(QString());
     ui.cmdNext->setEnabled(false);
     if (posed.recordNotice)
         services.dialogs.messageBox(QStringLiteral("E' record"), BoxKind::Ok);
@@ -205,6 +215,8 @@ void Tavola::txtAnswer_KeyPress(int &key)
         ui.lblScore1->setCaption(*judged.wrongText);
     ui.lblScore->setCaption(judged.scoreText);
     ui.lblScore2->setCaption(judged.totalText);
+    // The focus moves to cmdNext: its description carries the verdict to a screen reader.
+    ui.cmdNext->setAccessibleDescription(judged.message);
     ui.cmdNext->setEnabled(true);
     ui.cmdNext->setFocus();
 }
@@ -242,7 +254,13 @@ void Tavola::StartCountdown()
 {
     ui.Timer1->start();
     partita.armClock();
+    showClock();
+}
+
+void Tavola::showClock()
+{
     ui.lblconto->setCaption(partita.clockText());
+    setSpokenName(ui.lblconto, spoken::timeLeft(partita.clockText()));
 }
 
 void Tavola::Timer1_Timer()
@@ -251,7 +269,7 @@ void Tavola::Timer1_Timer()
         cmdExit_Click();
         return;
     }
-    ui.lblconto->setCaption(partita.clockText());
+    showClock();
 }
 
 void Tavola::copy_Click(int)

@@ -68,6 +68,7 @@ private:
     void showLoaded();
     void unload();
     void StartCountdown();
+    void showClock();
     void onEnterInAnswer();
     void onNextMenuAboutToShow();
     void readStoredRecord();
