@@ -130,21 +130,22 @@ void Tavola::Form_Load()
 void Tavola::readStoredRecord()
 {
     const records::RecordStore store(windowsDir);
-    records::ReadOutcome best, holder;
     const records::Outcome created = store.CreateRecordFiles();
-    if (created)
-        best = Leggifiletxt(store.scorePath());
-    if (created && best)
-        holder = Leggifiletxt(store.holderPath());
+    // Both are read even after a failure, to show what can be shown.
+    const records::ReadOutcome best = Leggifiletxt(store.scorePath());
+    const records::ReadOutcome holder = Leggifiletxt(store.holderPath());
     if (created && best && holder) {
         partita.setStoredRecord(best.text, holder.text);
     } else {
+        partita.setRecordUnreadable(best.text, holder.text);
         const QString why = !created ? created.error : !best ? best.error : holder.error;
-        partita.setStoredRecord(QStringLiteral("0"), QString());
+        // The clock waits with the player: the game starts at 00:15:00 when the box is closed.
+        ui.Timer1->stop();
         services.dialogs.messageBox(QStringLiteral("Non riesco a leggere il record dei campioni.\n%1\n\n"
-                                                   "Si gioca lo stesso, partendo da zero, ma il record "
-                                                   "potrebbe non essere conservato.").arg(why),
+                                                   "Si gioca lo stesso, ma il risultato di questa partita "
+                                                   "non sarà registrato.").arg(why),
                                     BoxKind::OkExclamation);
+        ui.Timer1->start();
     }
     ui.lblpunti->setCaption(partita.storedBestText());
     ui.lblnome->setCaption(partita.storedHolderText());

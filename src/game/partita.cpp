@@ -23,12 +23,25 @@ void Partita::startUp()
 void Partita::setPlayerName(const QString &typed)
 {
     name = typed;
+    for (QChar &c : name) {
+        const QChar::Category category = c.category();
+        if (category == QChar::Other_Control || category == QChar::Separator_Line || category == QChar::Separator_Paragraph)
+            c = u' ';
+    }
 }
 
 void Partita::setStoredRecord(const QString &best, const QString &holder)
 {
     bestText = best;
     holderText = holder;
+    recordRead = true;
+}
+
+void Partita::setRecordUnreadable(const QString &best, const QString &holder)
+{
+    bestText = best;
+    holderText = holder;
+    recordRead = false;
 }
 
 void Partita::armClock()
@@ -46,7 +59,7 @@ Partita::Posed Partita::poseProblem()
 {
     Posed posed{::poseProblem(random), false};
     expected = posed.problem.quotient;
-    posed.recordNotice = isRecordNotice(bestText, shownScore);
+    posed.recordNotice = recordRead && isRecordNotice(bestText, shownScore);
     return posed;
 }
 
@@ -69,7 +82,7 @@ Partita::Tick Partita::tick()
 
 bool Partita::recordBeaten() const
 {
-    return isRecordBeaten(bestText, shownScore);
+    return recordRead && isRecordBeaten(bestText, shownScore);
 }
 
 bool Partita::beginExit()

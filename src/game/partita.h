@@ -25,12 +25,19 @@ public:
     explicit Partita(RandomSource &random);
 
     // Start-up: a fresh seed, then the name as typed (Cancel gives "").
+    // The holder file has one line: line breaks and other control characters
+    // in a typed or pasted name become blanks.
     void startUp();
     void setPlayerName(const QString &typed);
     QString playerName() const { return name; }
 
     // The stored record, as its files' whole texts.
     void setStoredRecord(const QString &bestText, const QString &holderText);
+    // The record files could not be read: this game plays without a record,
+    // so that nothing it does can write over a record it never saw. The
+    // texts are what could be read, or nothing.
+    void setRecordUnreadable(const QString &bestText, const QString &holderText);
+    bool hasRecord() const { return recordRead; }
     QString storedBestText() const { return bestText; }
     QString storedHolderText() const { return holderText; }
 
@@ -48,7 +55,7 @@ public:
     struct Posed
     {
         Problem problem;
-        bool recordNotice = false; // "E' record" is due before play goes on
+        bool recordNotice = false; // "E' record" is due before play goes on (only with a record)
     };
     Posed poseProblem();
     int16::Value expectedQuotient() const { return expected; }
@@ -75,7 +82,8 @@ public:
     };
     Tick tick();
 
-    // The stored best is below the score shown: leaving, or a new game, saves it.
+    // The stored best is below the score shown: leaving, or a new game, saves
+    // it. Never without a record read at start-up.
     bool recordBeaten() const;
 
     // The exit runs once, however many ticks and clicks ask for it.
@@ -87,6 +95,7 @@ private:
     QString name;
     QString bestText;
     QString holderText;
+    bool recordRead = false;
     QString shownScore = QStringLiteral("0");
     QString shownClock;
     Counts counts;

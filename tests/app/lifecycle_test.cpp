@@ -286,24 +286,61 @@ TEST(Window, CopyItemShowsAnInformationBox)
 
 // A record that cannot be read or kept is told once; the game goes on from 0
 // and a failed save is never reported as done.
-TEST(RecordFailures, PlayGoesOnAndAFailedSaveIsTold)
+// A record that cannot be read is never written over: the game says so once,
+// before the clock starts, and plays without a record.
+TEST(RecordFailures, AnUnreadableRecordIsNeverWrittenOver)
+{
+    struct Row { const char *folder; const char *other; QByteArray otherBytes; const char *bestShown, *holderShown; };
+    const Row rows[] = {
+        {records::holderFileName, records::scoreFileName, "50\r\n", "50\r\n", ""},
+        {records::scoreFileName, records::holderFileName, "Luca\r\n", "", "Luca\r\n"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.folder);
+        Game game;
+        QDir(game.recordDir).mkdir(QLatin1String(row.folder)); // a folder where the file goes
+        game.writeFile(row.other, row.otherBytes);
+        bool clockRanDuringTheBox = true;
+        game.dialogs.whileOpen = [&](const Box &box) {
+            if (box.text.startsWith("Non riesco"))
+                clockRanDuringTheBox = game.ui().Timer1->isActive();
+        };
+        game.start();
+        ASSERT_EQ(game.dialogs.shown.size(), 3u);
+        const Box &failure = game.dialogs.shown[2];
+        EXPECT_EQ(failure.flags, 48);
+        EXPECT_TRUE(failure.text.contains(QLatin1String(row.folder))) << failure.text.toStdString();
+        EXPECT_TRUE(failure.text.contains(QStringLiteral("non sarà registrato")));
+        EXPECT_FALSE(clockRanDuringTheBox);
+        EXPECT_TRUE(game.ui().Timer1->isActive());
+        EXPECT_EQ(game.ui().lblconto->caption(), "00:15:00");
+        EXPECT_EQ(game.ui().lblpunti->caption(), row.bestShown) << "what was read, or nothing";
+        EXPECT_EQ(game.ui().lblnome->caption(), row.holderShown);
+
+        game.dialogs.whileOpen = nullptr;
+        game.scoreRight(51);
+        EXPECT_EQ(game.boxTexts().count(QStringLiteral("E' record")), 0);
+        game.dialogs.answers = {BoxReply::Yes};
+        EXPECT_TRUE(game.window->Next_Click());
+        EXPECT_FALSE(game.boxTexts().join(u'|').contains(saved)) << "nothing saved on a new game";
+        game.scoreRight(51);
+        EXPECT_THROW(game.window->cmdExit_Click(), ProgramEnded);
+        EXPECT_TRUE(game.boxTexts().last().startsWith("Ciao Anna")) << "no save, no save box at the exit";
+        EXPECT_EQ(game.fileBytes(row.other), row.otherBytes);
+    }
+}
+
+// A pasted name keeps the holder file to one line.
+TEST(StartUp, LineBreaksInANameBecomeBlanks)
 {
     Game game;
-    QDir(game.recordDir).mkdir(QLatin1String(records::scoreFileName)); // a folder where the file goes
+    game.dialogs.names = {QStringLiteral("Anna\r\nBruno\t")};
     game.start();
-    const QStringList startUp = game.boxTexts();
-    ASSERT_EQ(startUp.size(), 3);
-    EXPECT_EQ(game.dialogs.shown[2].flags, 48);
-    EXPECT_TRUE(startUp[2].contains(QLatin1String(records::scoreFileName)));
-    EXPECT_EQ(game.ui().lblpunti->caption(), "0");
-    EXPECT_EQ(game.window->game().expectedQuotient(), 6) << "the first problem is posed all the same";
-
+    EXPECT_EQ(game.ui().lblnome1->caption(), "Anna  Bruno ");
+    EXPECT_EQ(game.dialogs.shown[1].text, " Anna  Bruno  vediamo se sei un vero campione  ");
     game.scoreRight(1);
     EXPECT_THROW(game.window->cmdExit_Click(), ProgramEnded);
-    const Box &last = game.dialogs.shown.back();
-    EXPECT_FALSE(last.text.contains(saved));
-    EXPECT_TRUE(last.text.contains(QLatin1String(records::scoreFileName)));
-    EXPECT_EQ(last.flags, 48);
+    EXPECT_EQ(game.fileBytes(records::holderFileName), "Anna  Bruno \r\n");
 }
 
 // The window activates once per load. Coming back to it from a closed box or

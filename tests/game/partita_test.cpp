@@ -218,3 +218,30 @@ TEST(Lifecycle, StartUpReseedsAndEachProblemDrawsInItsOrder)
     EXPECT_EQ(posed.problem.divisorText(), "-5");
     EXPECT_EQ(partita.expectedQuotient(), 6);
 }
+
+// Without a record read at start-up there is nothing to beat and nothing to save.
+TEST(Lifecycle, AGameWithoutARecordNeitherNoticesNorSaves)
+{
+    Started game;
+    game.partita.setRecordUnreadable(QStringLiteral("5"), QString());
+    EXPECT_FALSE(game.partita.hasRecord());
+    game.partita.poseProblem();
+    EXPECT_EQ(game.scoreRight(7), 0);
+    EXPECT_FALSE(game.partita.recordBeaten());
+    game.partita.setStoredRecord(QStringLiteral("5"), QString());
+    EXPECT_TRUE(game.partita.recordBeaten()) << "the same game with its record read";
+}
+
+TEST(Lifecycle, ANameIsKeptToOneLine)
+{
+    struct Row { const char16_t *typed, *kept; };
+    const Row rows[] = {
+        {u"Anna", u"Anna"}, {u"", u""}, {u" Anna ", u" Anna "}, {u"Anna\r\nBruno", u"Anna  Bruno"},
+        {u"A\tB\x1b", u"A B "}, {u"A\u2028B\u2029", u"A B "}, {u"Niccolò", u"Niccolò"},
+    };
+    for (const Row &row : rows) {
+        Started game;
+        game.partita.setPlayerName(QString::fromUtf16(row.typed));
+        EXPECT_EQ(game.partita.playerName(), QString::fromUtf16(row.kept));
+    }
+}
