@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws Quozzolo's pictures and writes them as XPM, PNG and SVG files.
+"""Draws Quozzolo's pictures and writes them as PNG and SVG files.
 
 Every picture is computed pixel by pixel from simple shapes, so the
 artwork can be tweaked here and regenerated. Run by hand; the outputs in
@@ -101,17 +101,19 @@ def mask_of(size, inside):
             for y in range(size)]
 
 
-def edge_of(mask):
-    """Pixels of the mask that touch the outside through a side (not a
-    corner): a one-pixel line that still closes diagonally."""
+def edge_of(mask, width=1):
+    """Pixels of the mask within width steps of the outside through a side
+    (not a corner): a line that still closes diagonally."""
     h, w = len(mask), len(mask[0])
-
-    def out(x, y):
-        return not (0 <= x < w and 0 <= y < h and mask[y][x])
-
-    return [[mask[y][x] and (out(x - 1, y) or out(x + 1, y) or
-                             out(x, y - 1) or out(x, y + 1))
-             for x in range(w)] for y in range(h)]
+    inner = mask
+    for _ in range(width):
+        def out(x, y, m=inner):
+            return not (0 <= x < w and 0 <= y < h and m[y][x])
+        inner = [[inner[y][x] and not (out(x - 1, y) or out(x + 1, y) or
+                                       out(x, y - 1) or out(x, y + 1))
+                  for x in range(w)] for y in range(h)]
+    return [[mask[y][x] and not inner[y][x] for x in range(w)]
+            for y in range(h)]
 
 
 def paint_mask(canvas, mask, colour, where=lambda x, y: True):
@@ -311,23 +313,33 @@ def icon_svg():
     return "\n".join(out) + "\n"
 
 
+# The big pictures are designed on a 32 px grid; k is how many device pixels
+# make one of its pixels (1 at 32 px, 2 at 64 px), so the 64 px pictures
+# are the same shapes drawn with twice the detail, not doubled pixels.
+
+def grid(size):
+    return size / 32
+
+
 def face_geometry(size):
     """Centre and radius of the yellow disc, shared by the three faces."""
     half = size / 2
-    return half, half, half - 0.5
+    return half, half, half - 0.5 * (grid(size) if size >= 32 else 1)
 
 
 def face_base(size):
     c = Canvas(size)
     cx, cy, r = face_geometry(size)
+    k = grid(size)
     c.paint(disc(cx, cy, r), YELLOW)
-    outline = 1.2 if size >= 32 else 1.0
+    outline = 1.2 * k if size >= 32 else 1.0
     c.paint(ring(cx, cy, r, r - outline), BLACK)
     # Eyes: upright ovals, mirrored about the vertical axis.
     if size >= 32:
-        for ex in (cx - 4.5, cx + 4.5):
+        for ex in (cx - 4.5 * k, cx + 4.5 * k):
             c.paint(lambda x, y, ex=ex:
-                    ((x - ex) / 1.3) ** 2 + ((y - 11.5) / 2.3) ** 2 <= 1,
+                    ((x - ex) / (1.3 * k)) ** 2 +
+                    ((y - 11.5 * k) / (2.3 * k)) ** 2 <= 1,
                     BLACK)
     else:
         for ex in (5, 10):
@@ -340,8 +352,9 @@ def next_normal(size):
     """Smiling face: the mouth is the lower part of a thin ring."""
     c = face_base(size)
     cx, cy, _ = face_geometry(size)
+    k = grid(size)
     if size >= 32:
-        mouth_r, thick, from_y, mcy = 9.0, 1.5, cy + 2.5, cy - 1
+        mouth_r, thick, from_y, mcy = 9.0 * k, 1.5 * k, cy + 2.5 * k, cy - k
     else:
         mouth_r, thick, from_y, mcy = 4.6, 1.0, cy + 1.5, cy - 0.5
     arc = ring(cx, mcy, mouth_r, mouth_r - thick)
@@ -349,11 +362,15 @@ def next_normal(size):
     return c
 
 
+def scaled_rect(k, x0, y0, x1, y1):
+    return rect(x0 * k, y0 * k, x1 * k, y1 * k)
+
+
 def next_pressed(size):
     """Same face, straight mouth."""
     c = face_base(size)
     if size >= 32:
-        c.paint(rect(10, 21, 22, 23), BLACK)
+        c.paint(scaled_rect(grid(size), 10, 21, 22, 23), BLACK)
     else:
         c.paint(rect(5, 10, 11, 11), BLACK)
     return c
@@ -363,14 +380,15 @@ def next_disabled(size):
     """Same face, wide-open red laughing mouth."""
     c = face_base(size)
     cx, cy, _ = face_geometry(size)
+    k = grid(size)
     if size >= 32:
-        top, r = cy + 1, 9.5
+        top, r = cy + k, 9.5 * k
     else:
         top, r = cy, 5.0
     half = lambda x, y: y >= top and (x - cx) ** 2 + (y - top) ** 2 <= r * r
     mouth = mask_of(size, half)
     paint_mask(c, mouth, RED)
-    paint_mask(c, edge_of(mouth), BLACK)
+    paint_mask(c, edge_of(mouth, int(k) if size >= 32 else 1), BLACK)
     return c
 
 
@@ -378,11 +396,12 @@ def exit_sign(size):
     """No-entry sign: red disc, white bar across the middle."""
     c = Canvas(size)
     half = size / 2
-    r = half - 0.5
+    k = grid(size)
+    r = half - (0.5 * k if size >= 32 else 0.5)
     c.paint(disc(half, half, r), RED)
-    c.paint(ring(half, half, r, r - (1.2 if size >= 32 else 1.0)), MAROON)
+    c.paint(ring(half, half, r, r - (1.2 * k if size >= 32 else 1.0)), MAROON)
     if size >= 32:
-        c.paint(rect(6, 12, 26, 20), WHITE)
+        c.paint(scaled_rect(k, 6, 12, 26, 20), WHITE)
     else:
         c.paint(rect(3, 6, 13, 10), WHITE)
     return c
@@ -392,35 +411,36 @@ def stopwatch(size):
     """Round white dial with a crown on top, red hour marks, two hands."""
     c = Canvas(size)
     big = size >= 32
+    k = grid(size)
     cx = size / 2
     if big:
-        cy, r = 18.0, 13.5
+        cy, r = 18.0 * k, 13.5 * k
     else:
         cy, r = 9.0, 6.9
     # Crown: a knob on a short stem, drawn first so the rim overlaps it.
     if big:
-        stem = rect(14, 3, 18, 6)
-        knob = rect(12, 0, 20, 3)
+        stem = scaled_rect(k, 14, 3, 18, 6)
+        knob = scaled_rect(k, 12, 0, 20, 3)
         c.paint(union(stem, knob), BLACK)
-        c.paint(rect(13, 1, 19, 2), SILVER)
-        c.paint(rect(15, 3, 17, 5), GREY)
+        c.paint(scaled_rect(k, 13, 1, 19, 2), SILVER)
+        c.paint(scaled_rect(k, 15, 3, 17, 5), GREY)
     else:
         c.paint(union(rect(6, 0, 10, 1), rect(7, 1, 9, 3)), BLACK)
     c.paint(disc(cx, cy, r), BLACK)
     if big:
-        c.paint(disc(cx, cy, r - 1.2), GREY)
-        c.paint(disc(cx, cy, r - 2.6), WHITE)
+        c.paint(disc(cx, cy, r - 1.2 * k), GREY)
+        c.paint(disc(cx, cy, r - 2.6 * k), WHITE)
     else:
         c.paint(disc(cx, cy, r - 1.1), WHITE)
     # Hour marks: twelve short ticks, longer at 12, 3, 6 and 9.
     if big:
         for h in range(12):
             a = h * math.pi / 6
-            outer = r - 3.4
-            inner = outer - (2.2 if h % 3 == 0 else 1.4)
+            outer = r - 3.4 * k
+            inner = outer - (2.2 if h % 3 == 0 else 1.4) * k
             sx, sy = math.sin(a), -math.cos(a)
             c.paint(capsule(cx + sx * inner, cy + sy * inner,
-                            cx + sx * outer, cy + sy * outer, 0.55), RED)
+                            cx + sx * outer, cy + sy * outer, 0.55 * k), RED)
     else:
         ix, iy = int(cx), int(cy)
         for x, y in ((ix - 1, iy - 5), (ix, iy - 5), (ix + 4, iy - 1),
@@ -430,77 +450,57 @@ def stopwatch(size):
     # Hands: minute hand to 12, hour hand to 3, two pixels thick so they
     # sit squarely on the even-sized grid; both stop short of the marks.
     if big:
-        c.paint(rect(15, 11, 17, 19), BLACK)
-        c.paint(rect(15, 17, 22, 19), BLACK)
+        c.paint(scaled_rect(k, 15, 11, 17, 19), BLACK)
+        c.paint(scaled_rect(k, 15, 17, 22, 19), BLACK)
     else:
         c.paint(rect(7, 5, 9, 10), BLACK)
         c.paint(rect(7, 8, 12, 10), BLACK)
     return c
 
 
-def cursor():
-    """Pointing hand, index finger straight up, fingertip at (5, 0)."""
-    size = 32
-    r = 2.1  # just under sqrt(5): the fingertip row is a single pixel
-    index = capsule(5.5, 2.5, 5.5, 16.0, r)
+CURSOR_HOT_SPOT = (5, 0)
+
+
+def cursor(size=32):
+    """Pointing hand, index finger straight up, fingertip at the hot spot
+    (5, 0) on the 32 px grid: (10, 0) at 64 px, where the tip is two
+    pixels wide and the hot spot its left one."""
+    k = grid(size)
+    line = int(k)
+    # Just under sqrt(5) at 32 px: the fingertip row is a single pixel;
+    # at 64 px the top row holds two pixels, 10 and 11.
+    r = 2.1 if k == 1 else 4.6 * k / 2
+    index = capsule(5.5 * k, 2.5 * k, 5.5 * k, 16.0 * k, r)
     # Folded fingers, five pixels wide like the index: neighbours share
     # their side column, so each crease is a single black line.
-    knuckles = [capsule(9.5, 11.5, 9.5, 17.0, 2.5),
-                capsule(13.5, 12.5, 13.5, 17.0, 2.5),
-                capsule(17.5, 13.5, 17.5, 17.0, 2.5)]
-    tx0, ty0, tx1, ty1 = 1.8, 15.2, 6.5, 21.0
-    thumb = capsule(tx0, ty0, tx1, ty1, 2.1)
-    palm = union(rect(3, 16, 20, 24),
-                 capsule(6.5, 23.5, 16.5, 23.5, 2.6))
-    cuff = rect(6, 25, 18, 32)  # its top line is the palm's bottom
+    knuckles = [capsule(9.5 * k, 11.5 * k, 9.5 * k, 17.0 * k, 2.5 * k),
+                capsule(13.5 * k, 12.5 * k, 13.5 * k, 17.0 * k, 2.5 * k),
+                capsule(17.5 * k, 13.5 * k, 17.5 * k, 17.0 * k, 2.5 * k)]
+    tx0, ty0, tx1, ty1 = 1.8 * k, 15.2 * k, 6.5 * k, 21.0 * k
+    thumb = capsule(tx0, ty0, tx1, ty1, 2.1 * k)
+    palm = union(scaled_rect(k, 3, 16, 20, 24),
+                 capsule(6.5 * k, 23.5 * k, 16.5 * k, 23.5 * k, 2.6 * k))
+    cuff = scaled_rect(k, 6, 25, 18, 32)  # its top line is the palm's bottom
     hand = union(index, thumb, palm, *knuckles)
 
     c = Canvas(size)
     hand_mask = mask_of(size, hand)
     paint_mask(c, hand_mask, WHITE)
-    paint_mask(c, edge_of(hand_mask), BLACK)
+    paint_mask(c, edge_of(hand_mask, line), BLACK)
     # Creases, only down to the palm so the palm stays clean.
-    for k in [index] + knuckles:
-        paint_mask(c, edge_of(mask_of(size, k)), BLACK,
-                   lambda x, y: x >= 7 and y <= 16)
+    for f in [index] + knuckles:
+        paint_mask(c, edge_of(mask_of(size, f), line), BLACK,
+                   lambda x, y: x >= 7 * k and y <= 16 * k + line - 1)
     # Line where the thumb lies against the palm: only the thumb's
     # upper-right side, the rest is already the hand's outline.
     def above_thumb(x, y):
         px, py = x + 0.5 - tx0, y + 0.5 - ty0
-        return (tx1 - tx0) * py - (ty1 - ty0) * px < 0 and x >= 4
-    paint_mask(c, edge_of(mask_of(size, thumb)), BLACK, above_thumb)
+        return (tx1 - tx0) * py - (ty1 - ty0) * px < 0 and x >= 4 * k
+    paint_mask(c, edge_of(mask_of(size, thumb), line), BLACK, above_thumb)
     cuff_mask = mask_of(size, cuff)
     paint_mask(c, cuff_mask, WHITE)
-    paint_mask(c, edge_of(cuff_mask), BLACK)
+    paint_mask(c, edge_of(cuff_mask, line), BLACK)
     return c
-
-
-# ---- XPM output ------------------------------------------------------------
-
-KEY_CHARS = (" .#+@$%&*=-;>,')!~{]^/(_:<[}|1234567890"
-             "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ")
-
-
-def to_xpm(canvas, name):
-    colours = sorted(canvas.colours(), key=lambda c: (c is not None, c or ()))
-    per_pixel = 1 if len(colours) <= len(KEY_CHARS) else 2
-    keys = {}
-    for i, colour in enumerate(colours):
-        if per_pixel == 1:
-            keys[colour] = KEY_CHARS[i]
-        else:
-            n = len(KEY_CHARS)
-            keys[colour] = KEY_CHARS[i // n] + KEY_CHARS[i % n]
-    lines = ["/* XPM */",
-             "static const char *%s[] = {" % name,
-             '"%d %d %d %d",' % (canvas.w, canvas.h, len(colours), per_pixel)]
-    for colour in colours:
-        value = "None" if colour is None else "#%02X%02X%02X" % colour
-        lines.append('"%s c %s",' % (keys[colour], value))
-    rows = ['"%s"' % "".join(keys[p] for p in row) for row in canvas.px]
-    lines.append(",\n".join(rows))
-    lines.append("};")
-    return "\n".join(lines) + "\n"
 
 
 # ---- PNG output, and a reader for checking it -----------------------------
@@ -557,12 +557,32 @@ def png_matches(data, canvas):
     return rows == want
 
 
-def check(name, canvas, vga):
-    colours = canvas.colours()
-    if vga:
-        extra = {c for c in colours if c is not None} - VGA16
-        assert not extra, "%s: colours outside the 16-colour palette: %s" % (
-            name, extra)
+# 16 px for small uses, 32 px at 1x and 64 px at 2x.
+PICTURE_SIZES = (16, 32, 64)
+CURSOR_SIZES = (32, 64)
+
+
+def check(name, canvas):
+    extra = {c for c in canvas.colours() if c is not None} - VGA16
+    assert not extra, "%s: colours outside the 16-colour palette: %s" % (
+        name, extra)
+
+
+def check_cursor(size, hand):
+    """The fingertip alone on the top row, its left pixel the hot spot."""
+    k = size // 32
+    hx, hy = CURSOR_HOT_SPOT[0] * k, CURSOR_HOT_SPOT[1] * k
+    top = [x for x in range(size) if hand.get(x, 0) is not None]
+    assert hy == 0 and top == list(range(hx, hx + k)), \
+        "cursor %d: the top row must be the fingertip at x=%d: %s" % (
+            size, hx, top)
+    assert all(hand.get(x, 0) == BLACK for x in top)
+    assert set(hand.colours()) <= {None, BLACK, WHITE}
+
+
+def doubles(small, big):
+    return all(big.get(x, y) == small.get(x // 2, y // 2)
+               for y in range(big.h) for x in range(big.w))
 
 
 APP_ID = "example.scuolafantasia.Quozzolo"
@@ -613,26 +633,28 @@ def main():
     hicolor = os.path.join(root, "data", "icons", "hicolor")
 
     pictures = []
-    for size in (32, 16):
+    for size in PICTURE_SIZES:
         pictures += [
-            ("icon%d" % size, icon(size), False),
-            ("next_normal%d" % size, next_normal(size), True),
-            ("next_pressed%d" % size, next_pressed(size), True),
-            ("next_disabled%d" % size, next_disabled(size), True),
-            ("exit%d" % size, exit_sign(size), True),
-            ("stopwatch%d" % size, stopwatch(size), True),
+            ("next_normal%d" % size, next_normal(size)),
+            ("next_pressed%d" % size, next_pressed(size)),
+            ("next_disabled%d" % size, next_disabled(size)),
+            ("exit%d" % size, exit_sign(size)),
+            ("stopwatch%d" % size, stopwatch(size)),
         ]
-    hand = cursor()
-    assert hand.get(5, 0) == BLACK and all(
-        hand.get(x, 0) is None for x in range(32) if x != 5), \
-        "the fingertip must be the only pixel of the top row, at x=5"
-    assert set(hand.colours()) <= {None, BLACK, WHITE}
-    pictures.append(("cursor32", hand, True))
-
-    for name, canvas, vga in pictures:
-        check(name, canvas, vga)
-        write(os.path.join(assets, name + ".xpm"),
-              to_xpm(canvas, name + "_xpm"))
+    for size in CURSOR_SIZES:
+        hand = cursor(size)
+        check_cursor(size, hand)
+        pictures.append(("cursor%d" % size, hand))
+    drawn = dict(pictures)
+    for name, canvas in pictures:
+        check(name, canvas)
+        if name.endswith("64"):
+            assert not doubles(drawn[name[:-2] + "32"], canvas), \
+                name + " is the 32 px picture with doubled pixels"
+        path = os.path.join(assets, name + ".png")
+        write(path, to_png(canvas))
+        with open(path, "rb") as f:
+            assert png_matches(f.read(), canvas), path + " reads back wrong"
 
     for size in ICON_SIZES:
         canvas = icon(size)
