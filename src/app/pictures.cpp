@@ -59,9 +59,10 @@ QIcon windowIcon()
 QCursor handCursor(qreal devicePixelRatio)
 {
     // The xcb platform shows a cursor at its pixel size whatever the ratio,
-    // and ignores a pixmap's ratio for the hot spot; so the denser screen
-    // gets the 64 px drawing with its hot spot in device pixels.
-    const int scale = devicePixelRatio > 1.0 ? 2 : 1;
+    // and ignores a pixmap's ratio for the hot spot; so a denser screen gets
+    // the 64 px drawing with its hot spot in device pixels. A monochrome
+    // hand cannot be scaled evenly: from 1.5 up the bigger one is nearer.
+    const int scale = devicePixelRatio >= 1.5 ? 2 : 1;
     const QImage image = QImage(QStringLiteral(":/pictures/cursor%1.png").arg(layoutSize * scale))
                              .convertToFormat(QImage::Format_ARGB32);
     const QBitmap ink = bitmapOf(image, [](QRgb p) { return qAlpha(p) != 0 && qGray(p) < 128; });

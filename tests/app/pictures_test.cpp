@@ -141,6 +141,7 @@ TEST(Pictures, HandCursorPointsWithItsFingertipAtEveryDensity)
     };
     const Row rows[] = {
         {1.0, 32, {5, 0}, {12, 20}},
+        {1.25, 32, {5, 0}, {12, 20}},
         {1.5, 64, {10, 0}, {24, 40}},
         {2.0, 64, {10, 0}, {24, 40}},
     };
