@@ -1,16 +1,20 @@
 #!/usr/bin/env python3
-"""Draws Quozzolo's pictures and writes them as XPM files.
+"""Draws Quozzolo's pictures and writes them as PNG and SVG files.
 
 Every picture is computed pixel by pixel from simple shapes, so the
 artwork can be tweaked here and regenerated. Run by hand; the outputs in
-src/app/assets/ are checked in and the build does not run this script.
+src/app/assets/ and data/icons/ are checked in and the build does not run
+this script. Each output is read back and checked before the script ends.
 
-    python3 scripts/draw_pictures.py [output-folder]
+    python3 scripts/draw_pictures.py [root-folder]
 """
 
 import math
 import os
+import struct
 import sys
+import xml.etree.ElementTree as ElementTree
+import zlib
 
 # Classic 16-colour VGA palette: the buttons and the stopwatch stay inside it.
 BLACK = (0x00, 0x00, 0x00)
@@ -97,17 +101,19 @@ def mask_of(size, inside):
             for y in range(size)]
 
 
-def edge_of(mask):
-    """Pixels of the mask that touch the outside through a side (not a
-    corner): a one-pixel line that still closes diagonally."""
+def edge_of(mask, width=1):
+    """Pixels of the mask within width steps of the outside through a side
+    (not a corner): a line that still closes diagonally."""
     h, w = len(mask), len(mask[0])
-
-    def out(x, y):
-        return not (0 <= x < w and 0 <= y < h and mask[y][x])
-
-    return [[mask[y][x] and (out(x - 1, y) or out(x + 1, y) or
-                             out(x, y - 1) or out(x, y + 1))
-             for x in range(w)] for y in range(h)]
+    inner = mask
+    for _ in range(width):
+        def out(x, y, m=inner):
+            return not (0 <= x < w and 0 <= y < h and m[y][x])
+        inner = [[inner[y][x] and not (out(x - 1, y) or out(x + 1, y) or
+                                       out(x, y - 1) or out(x, y + 1))
+                  for x in range(w)] for y in range(h)]
+    return [[mask[y][x] and not inner[y][x] for x in range(w)]
+            for y in range(h)]
 
 
 def paint_mask(canvas, mask, colour, where=lambda x, y: True):
@@ -142,70 +148,198 @@ FONT = {
           "."],
 }
 
+# Where a glyph is drawn big enough, the empty corner cells of its bowls are
+# filled with quarter discs: (corner x, corner y, quadrant x, quadrant y) in
+# cells, the disc's radius one cell. The colon's cells become round dots.
+ROUNDING = {
+    'a': [(1, 2, -1, -1), (1, 4, -1, 1)],
+    'b': [(2, 3, 1, -1), (2, 4, 1, 1)],
+}
+ROUND_DOTS = {':'}
 
-def text_width(text, scale, gap):
-    return sum(len(FONT[c][0]) * scale for c in text) + gap * (len(text) - 1)
-
-
-def draw_text(canvas, text, x, y, scale, gap, colour):
-    for c in text:
-        glyph = FONT[c]
-        for gy, row in enumerate(glyph):
-            for gx, bit in enumerate(row):
-                if bit == '#':
-                    for sy in range(scale):
-                        for sx in range(scale):
-                            canvas.set(x + gx * scale + sx,
-                                       y + gy * scale + sy, colour)
-        x += len(glyph[0]) * scale + gap
+ICON_SIZES = (16, 22, 32, 48, 64, 128, 256)
+ICON_TEXT = (0x00, 0x00, 0xFF)
+ICON_FRAME = (0x00, 0x20, 0xC0)
+ICON_TOP, ICON_BOTTOM = 0x40, 0xD8
 
 
-# ---- pictures --------------------------------------------------------------
+def icon_layout(size):
+    """Frame width, cell and gap (pixels) and minus width (cells) for one
+    size. A cell is one pixel of the 3x5 font; whole-pixel cells keep the
+    stems sharp at every size."""
+    if size <= 16:
+        # Room for 12 pixels of text between one-pixel frames: the minus
+        # gives up a column so that a blank pixel stays on either side.
+        return 1, 1, 1, 2
+    if size <= 22:
+        return 1, 1, 2, 3
+    unit = size // 16
+    return unit, unit, unit, 3
+
+
+def icon_shapes(size):
+    """The text as primitives in pixels: ('rect', x, y, w, h),
+    ('quarter', cx, cy, r, qx, qy), ('dot', cx, cy, r)."""
+    border, cell, gap, minus = icon_layout(size)
+    rounded = cell >= 3
+    widths = [minus if ch == '-' else len(FONT[ch][0]) for ch in "-a:b"]
+    total = sum(widths) * cell + gap * 3
+    x = (size - total + 1) // 2
+    y = (size - 5 * cell) // 2
+    shapes = []
+    for ch, w in zip("-a:b", widths):
+        for gy, row in enumerate(FONT[ch]):
+            run = [gx for gx, bit in enumerate(row) if bit == '#'][:w]
+            for gx in run:
+                px, py = x + gx * cell, y + gy * cell
+                if rounded and ch in ROUND_DOTS:
+                    shapes.append(('dot', px + cell / 2, py + cell / 2,
+                                   cell * 0.6))
+                else:
+                    shapes.append(('rect', px, py, cell, cell))
+        if rounded:
+            for cx, cy, qx, qy in ROUNDING.get(ch, []):
+                shapes.append(('quarter', x + cx * cell, y + cy * cell,
+                               cell, qx, qy))
+        x += w * cell + gap
+    return shapes
+
+
+def shape_bounds(shape):
+    kind = shape[0]
+    if kind == 'rect':
+        _, x, y, w, h = shape
+        return x, y, x + w, y + h
+    if kind == 'quarter':
+        _, cx, cy, r, qx, qy = shape
+        return (min(cx, cx + qx * r), min(cy, cy + qy * r),
+                max(cx, cx + qx * r), max(cy, cy + qy * r))
+    _, cx, cy, r = shape
+    return cx - r, cy - r, cx + r, cy + r
+
+
+def shape_contains(shape, x, y):
+    x0, y0, x1, y1 = shape_bounds(shape)
+    if not (x0 <= x < x1 and y0 <= y < y1):
+        return False
+    if shape[0] == 'rect':
+        return True
+    return (x - shape[1]) ** 2 + (y - shape[2]) ** 2 <= shape[3] ** 2
+
+
+def coverage(shapes, size, samples=8):
+    """Fraction of each pixel that the shapes cover; they must not overlap."""
+    cover = [[0.0] * size for _ in range(size)]
+    step = 1.0 / samples
+    for shape in shapes:
+        x0, y0, x1, y1 = shape_bounds(shape)
+        for py in range(max(0, math.floor(y0)), min(size, math.ceil(y1))):
+            for px in range(max(0, math.floor(x0)), min(size, math.ceil(x1))):
+                hits = sum(shape_contains(shape, px + (i + 0.5) * step,
+                                          py + (j + 0.5) * step)
+                           for j in range(samples) for i in range(samples))
+                cover[py][px] = min(1.0, cover[py][px] + hits / samples ** 2)
+    return cover
+
+
+def blend(under, over, alpha):
+    return tuple(round(u + (o - u) * alpha) for u, o in zip(under, over))
+
+
+def icon_grey(y, size):
+    t = y / (size - 1)
+    g = round(ICON_TOP + (ICON_BOTTOM - ICON_TOP) * t)
+    return (g, g, g)
+
 
 def icon(size):
     """'-a : b' in blue on a dark-to-light grey gradient, blue frame."""
     c = Canvas(size)
-    border = 2 if size >= 32 else 1
-    top, bottom = 0x40, 0xD8
+    border = icon_layout(size)[0]
     for y in range(size):
-        t = y / (size - 1)
-        g = round(top + (bottom - top) * t)
         for x in range(size):
-            c.set(x, y, (g, g, g))
-    frame = (0x00, 0x20, 0xC0)
+            c.set(x, y, icon_grey(y, size))
     for y in range(size):
         for x in range(size):
             if min(x, y, size - 1 - x, size - 1 - y) < border:
-                c.set(x, y, frame)
-    # Doubling the 3x5 glyphs keeps the 32 px icon readable; at 16 px
-    # there is only room for the bare glyphs and no minus sign.
-    if size >= 32:
-        text, scale, gap = "-a:b", 2, 2
-    else:
-        text, scale, gap = "a:b", 1, 1
-    x = (size - text_width(text, scale, gap) + 1) // 2
-    y = (size - 5 * scale) // 2
-    draw_text(c, text, x, y, scale, gap, (0x00, 0x00, 0xFF))
+                c.set(x, y, ICON_FRAME)
+    cover = coverage(icon_shapes(size), size)
+    for y in range(size):
+        for x in range(size):
+            if cover[y][x] > 0:
+                c.set(x, y, blend(c.get(x, y), ICON_TEXT, cover[y][x]))
     return c
+
+
+def icon_svg():
+    """The icon as plain SVG 1.1 on a 64-unit grid; no fonts, the letters
+    are the same rectangles and quarter discs as the 64 px picture."""
+    size = 64
+    border = icon_layout(size)[0]
+    hexc = lambda c: "#%02X%02X%02X" % c
+    out = ['<?xml version="1.0" encoding="UTF-8"?>',
+           '<svg xmlns="http://www.w3.org/2000/svg" version="1.1" '
+           'width="%d" height="%d" viewBox="0 0 %d %d">' % ((size,) * 4),
+           '  <defs>',
+           '    <linearGradient id="grey" x1="0" y1="0" x2="0" y2="1">',
+           '      <stop offset="0" stop-color="%s"/>' % hexc(icon_grey(0, 2)),
+           '      <stop offset="1" stop-color="%s"/>' % hexc(icon_grey(1, 2)),
+           '    </linearGradient>',
+           '  </defs>',
+           '  <rect x="0" y="0" width="%d" height="%d" fill="%s"/>'
+           % (size, size, hexc(ICON_FRAME)),
+           '  <rect x="%d" y="%d" width="%d" height="%d" fill="url(#grey)"/>'
+           % (border, border, size - 2 * border, size - 2 * border),
+           '  <g fill="%s">' % hexc(ICON_TEXT)]
+    num = lambda v: ("%.2f" % v).rstrip('0').rstrip('.')
+    for shape in icon_shapes(size):
+        kind = shape[0]
+        if kind == 'rect':
+            _, x, y, w, h = shape
+            out.append('    <rect x="%s" y="%s" width="%s" height="%s"/>'
+                       % tuple(map(num, (x, y, w, h))))
+        elif kind == 'dot':
+            _, cx, cy, r = shape
+            out.append('    <circle cx="%s" cy="%s" r="%s"/>'
+                       % tuple(map(num, (cx, cy, r))))
+        else:
+            _, cx, cy, r, qx, qy = shape
+            # Centre, along x to the rim, round the arc to the rim along y.
+            sweep = 1 if qx * qy > 0 else 0
+            out.append('    <path d="M%s %sH%sA%s %s 0 0 %d %s %sZ"/>'
+                       % (num(cx), num(cy), num(cx + qx * r), num(r), num(r),
+                          sweep, num(cx), num(cy + qy * r)))
+    out += ['  </g>', '</svg>']
+    return "\n".join(out) + "\n"
+
+
+# The big pictures are designed on a 32 px grid; k is how many device pixels
+# make one of its pixels (1 at 32 px, 2 at 64 px), so the 64 px pictures
+# are the same shapes drawn with twice the detail, not doubled pixels.
+
+def grid(size):
+    return size / 32
 
 
 def face_geometry(size):
     """Centre and radius of the yellow disc, shared by the three faces."""
     half = size / 2
-    return half, half, half - 0.5
+    return half, half, half - 0.5 * (grid(size) if size >= 32 else 1)
 
 
 def face_base(size):
     c = Canvas(size)
     cx, cy, r = face_geometry(size)
+    k = grid(size)
     c.paint(disc(cx, cy, r), YELLOW)
-    outline = 1.2 if size >= 32 else 1.0
+    outline = 1.2 * k if size >= 32 else 1.0
     c.paint(ring(cx, cy, r, r - outline), BLACK)
     # Eyes: upright ovals, mirrored about the vertical axis.
     if size >= 32:
-        for ex in (cx - 4.5, cx + 4.5):
+        for ex in (cx - 4.5 * k, cx + 4.5 * k):
             c.paint(lambda x, y, ex=ex:
-                    ((x - ex) / 1.3) ** 2 + ((y - 11.5) / 2.3) ** 2 <= 1,
+                    ((x - ex) / (1.3 * k)) ** 2 +
+                    ((y - 11.5 * k) / (2.3 * k)) ** 2 <= 1,
                     BLACK)
     else:
         for ex in (5, 10):
@@ -218,8 +352,9 @@ def next_normal(size):
     """Smiling face: the mouth is the lower part of a thin ring."""
     c = face_base(size)
     cx, cy, _ = face_geometry(size)
+    k = grid(size)
     if size >= 32:
-        mouth_r, thick, from_y, mcy = 9.0, 1.5, cy + 2.5, cy - 1
+        mouth_r, thick, from_y, mcy = 9.0 * k, 1.5 * k, cy + 2.5 * k, cy - k
     else:
         mouth_r, thick, from_y, mcy = 4.6, 1.0, cy + 1.5, cy - 0.5
     arc = ring(cx, mcy, mouth_r, mouth_r - thick)
@@ -227,11 +362,15 @@ def next_normal(size):
     return c
 
 
+def scaled_rect(k, x0, y0, x1, y1):
+    return rect(x0 * k, y0 * k, x1 * k, y1 * k)
+
+
 def next_pressed(size):
     """Same face, straight mouth."""
     c = face_base(size)
     if size >= 32:
-        c.paint(rect(10, 21, 22, 23), BLACK)
+        c.paint(scaled_rect(grid(size), 10, 21, 22, 23), BLACK)
     else:
         c.paint(rect(5, 10, 11, 11), BLACK)
     return c
@@ -241,14 +380,15 @@ def next_disabled(size):
     """Same face, wide-open red laughing mouth."""
     c = face_base(size)
     cx, cy, _ = face_geometry(size)
+    k = grid(size)
     if size >= 32:
-        top, r = cy + 1, 9.5
+        top, r = cy + k, 9.5 * k
     else:
         top, r = cy, 5.0
     half = lambda x, y: y >= top and (x - cx) ** 2 + (y - top) ** 2 <= r * r
     mouth = mask_of(size, half)
     paint_mask(c, mouth, RED)
-    paint_mask(c, edge_of(mouth), BLACK)
+    paint_mask(c, edge_of(mouth, int(k) if size >= 32 else 1), BLACK)
     return c
 
 
@@ -256,11 +396,12 @@ def exit_sign(size):
     """No-entry sign: red disc, white bar across the middle."""
     c = Canvas(size)
     half = size / 2
-    r = half - 0.5
+    k = grid(size)
+    r = half - (0.5 * k if size >= 32 else 0.5)
     c.paint(disc(half, half, r), RED)
-    c.paint(ring(half, half, r, r - (1.2 if size >= 32 else 1.0)), MAROON)
+    c.paint(ring(half, half, r, r - (1.2 * k if size >= 32 else 1.0)), MAROON)
     if size >= 32:
-        c.paint(rect(6, 12, 26, 20), WHITE)
+        c.paint(scaled_rect(k, 6, 12, 26, 20), WHITE)
     else:
         c.paint(rect(3, 6, 13, 10), WHITE)
     return c
@@ -270,35 +411,36 @@ def stopwatch(size):
     """Round white dial with a crown on top, red hour marks, two hands."""
     c = Canvas(size)
     big = size >= 32
+    k = grid(size)
     cx = size / 2
     if big:
-        cy, r = 18.0, 13.5
+        cy, r = 18.0 * k, 13.5 * k
     else:
         cy, r = 9.0, 6.9
     # Crown: a knob on a short stem, drawn first so the rim overlaps it.
     if big:
-        stem = rect(14, 3, 18, 6)
-        knob = rect(12, 0, 20, 3)
+        stem = scaled_rect(k, 14, 3, 18, 6)
+        knob = scaled_rect(k, 12, 0, 20, 3)
         c.paint(union(stem, knob), BLACK)
-        c.paint(rect(13, 1, 19, 2), SILVER)
-        c.paint(rect(15, 3, 17, 5), GREY)
+        c.paint(scaled_rect(k, 13, 1, 19, 2), SILVER)
+        c.paint(scaled_rect(k, 15, 3, 17, 5), GREY)
     else:
         c.paint(union(rect(6, 0, 10, 1), rect(7, 1, 9, 3)), BLACK)
     c.paint(disc(cx, cy, r), BLACK)
     if big:
-        c.paint(disc(cx, cy, r - 1.2), GREY)
-        c.paint(disc(cx, cy, r - 2.6), WHITE)
+        c.paint(disc(cx, cy, r - 1.2 * k), GREY)
+        c.paint(disc(cx, cy, r - 2.6 * k), WHITE)
     else:
         c.paint(disc(cx, cy, r - 1.1), WHITE)
     # Hour marks: twelve short ticks, longer at 12, 3, 6 and 9.
     if big:
         for h in range(12):
             a = h * math.pi / 6
-            outer = r - 3.4
-            inner = outer - (2.2 if h % 3 == 0 else 1.4)
+            outer = r - 3.4 * k
+            inner = outer - (2.2 if h % 3 == 0 else 1.4) * k
             sx, sy = math.sin(a), -math.cos(a)
             c.paint(capsule(cx + sx * inner, cy + sy * inner,
-                            cx + sx * outer, cy + sy * outer, 0.55), RED)
+                            cx + sx * outer, cy + sy * outer, 0.55 * k), RED)
     else:
         ix, iy = int(cx), int(cy)
         for x, y in ((ix - 1, iy - 5), (ix, iy - 5), (ix + 4, iy - 1),
@@ -308,116 +450,223 @@ def stopwatch(size):
     # Hands: minute hand to 12, hour hand to 3, two pixels thick so they
     # sit squarely on the even-sized grid; both stop short of the marks.
     if big:
-        c.paint(rect(15, 11, 17, 19), BLACK)
-        c.paint(rect(15, 17, 22, 19), BLACK)
+        c.paint(scaled_rect(k, 15, 11, 17, 19), BLACK)
+        c.paint(scaled_rect(k, 15, 17, 22, 19), BLACK)
     else:
         c.paint(rect(7, 5, 9, 10), BLACK)
         c.paint(rect(7, 8, 12, 10), BLACK)
     return c
 
 
-def cursor():
-    """Pointing hand, index finger straight up, fingertip at (5, 0)."""
-    size = 32
-    r = 2.1  # just under sqrt(5): the fingertip row is a single pixel
-    index = capsule(5.5, 2.5, 5.5, 16.0, r)
+CURSOR_HOT_SPOT = (5, 0)
+
+
+def cursor(size=32):
+    """Pointing hand, index finger straight up, fingertip at the hot spot
+    (5, 0) on the 32 px grid: (10, 0) at 64 px, where the tip is two
+    pixels wide and the hot spot its left one."""
+    k = grid(size)
+    line = int(k)
+    # Just under sqrt(5) at 32 px: the fingertip row is a single pixel;
+    # at 64 px the top row holds two pixels, 10 and 11.
+    r = 2.1 if k == 1 else 4.6 * k / 2
+    index = capsule(5.5 * k, 2.5 * k, 5.5 * k, 16.0 * k, r)
     # Folded fingers, five pixels wide like the index: neighbours share
     # their side column, so each crease is a single black line.
-    knuckles = [capsule(9.5, 11.5, 9.5, 17.0, 2.5),
-                capsule(13.5, 12.5, 13.5, 17.0, 2.5),
-                capsule(17.5, 13.5, 17.5, 17.0, 2.5)]
-    tx0, ty0, tx1, ty1 = 1.8, 15.2, 6.5, 21.0
-    thumb = capsule(tx0, ty0, tx1, ty1, 2.1)
-    palm = union(rect(3, 16, 20, 24),
-                 capsule(6.5, 23.5, 16.5, 23.5, 2.6))
-    cuff = rect(6, 25, 18, 32)  # its top line is the palm's bottom
+    knuckles = [capsule(9.5 * k, 11.5 * k, 9.5 * k, 17.0 * k, 2.5 * k),
+                capsule(13.5 * k, 12.5 * k, 13.5 * k, 17.0 * k, 2.5 * k),
+                capsule(17.5 * k, 13.5 * k, 17.5 * k, 17.0 * k, 2.5 * k)]
+    tx0, ty0, tx1, ty1 = 1.8 * k, 15.2 * k, 6.5 * k, 21.0 * k
+    thumb = capsule(tx0, ty0, tx1, ty1, 2.1 * k)
+    palm = union(scaled_rect(k, 3, 16, 20, 24),
+                 capsule(6.5 * k, 23.5 * k, 16.5 * k, 23.5 * k, 2.6 * k))
+    cuff = scaled_rect(k, 6, 25, 18, 32)  # its top line is the palm's bottom
     hand = union(index, thumb, palm, *knuckles)
 
     c = Canvas(size)
     hand_mask = mask_of(size, hand)
     paint_mask(c, hand_mask, WHITE)
-    paint_mask(c, edge_of(hand_mask), BLACK)
+    paint_mask(c, edge_of(hand_mask, line), BLACK)
     # Creases, only down to the palm so the palm stays clean.
-    for k in [index] + knuckles:
-        paint_mask(c, edge_of(mask_of(size, k)), BLACK,
-                   lambda x, y: x >= 7 and y <= 16)
+    for f in [index] + knuckles:
+        paint_mask(c, edge_of(mask_of(size, f), line), BLACK,
+                   lambda x, y: x >= 7 * k and y <= 16 * k + line - 1)
     # Line where the thumb lies against the palm: only the thumb's
     # upper-right side, the rest is already the hand's outline.
     def above_thumb(x, y):
         px, py = x + 0.5 - tx0, y + 0.5 - ty0
-        return (tx1 - tx0) * py - (ty1 - ty0) * px < 0 and x >= 4
-    paint_mask(c, edge_of(mask_of(size, thumb)), BLACK, above_thumb)
+        return (tx1 - tx0) * py - (ty1 - ty0) * px < 0 and x >= 4 * k
+    paint_mask(c, edge_of(mask_of(size, thumb), line), BLACK, above_thumb)
     cuff_mask = mask_of(size, cuff)
     paint_mask(c, cuff_mask, WHITE)
-    paint_mask(c, edge_of(cuff_mask), BLACK)
+    paint_mask(c, edge_of(cuff_mask, line), BLACK)
     return c
 
 
-# ---- XPM output ------------------------------------------------------------
+# ---- PNG output, and a reader for checking it -----------------------------
 
-KEY_CHARS = (" .#+@$%&*=-;>,')!~{]^/(_:<[}|1234567890"
-             "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ")
+def to_png(canvas):
+    """8-bit RGBA, no filtering; transparent pixels are (0, 0, 0, 0)."""
+    def chunk(kind, data):
+        body = kind + data
+        return (struct.pack(">I", len(data)) + body +
+                struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF))
 
-
-def to_xpm(canvas, name):
-    colours = sorted(canvas.colours(), key=lambda c: (c is not None, c or ()))
-    per_pixel = 1 if len(colours) <= len(KEY_CHARS) else 2
-    keys = {}
-    for i, colour in enumerate(colours):
-        if per_pixel == 1:
-            keys[colour] = KEY_CHARS[i]
-        else:
-            n = len(KEY_CHARS)
-            keys[colour] = KEY_CHARS[i // n] + KEY_CHARS[i % n]
-    lines = ["/* XPM */",
-             "static const char *%s[] = {" % name,
-             '"%d %d %d %d",' % (canvas.w, canvas.h, len(colours), per_pixel)]
-    for colour in colours:
-        value = "None" if colour is None else "#%02X%02X%02X" % colour
-        lines.append('"%s c %s",' % (keys[colour], value))
-    rows = ['"%s"' % "".join(keys[p] for p in row) for row in canvas.px]
-    lines.append(",\n".join(rows))
-    lines.append("};")
-    return "\n".join(lines) + "\n"
+    raw = bytearray()
+    for row in canvas.px:
+        raw.append(0)
+        for p in row:
+            raw += bytes((0, 0, 0, 0)) if p is None else bytes(p) + b"\xff"
+    header = struct.pack(">IIBBBBB", canvas.w, canvas.h, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
 
 
-def check(name, canvas, vga):
-    colours = canvas.colours()
-    if vga:
-        extra = {c for c in colours if c is not None} - VGA16
-        assert not extra, "%s: colours outside the 16-colour palette: %s" % (
-            name, extra)
+def read_png(data):
+    """Pixels of a PNG that to_png wrote, as a list of rows of RGBA tuples."""
+    assert data[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG"
+    pos, idat, header = 8, b"", None
+    while pos < len(data):
+        length, = struct.unpack(">I", data[pos:pos + 4])
+        kind = data[pos + 4:pos + 8]
+        body = data[pos + 8:pos + 8 + length]
+        crc, = struct.unpack(">I", data[pos + 8 + length:pos + 12 + length])
+        assert crc == zlib.crc32(kind + body) & 0xFFFFFFFF, "bad CRC"
+        if kind == b"IHDR":
+            header = struct.unpack(">IIBBBBB", body)
+        elif kind == b"IDAT":
+            idat += body
+        pos += 12 + length
+    w, h, depth, colour_type = header[:4]
+    assert (depth, colour_type) == (8, 6), "not 8-bit RGBA"
+    raw = zlib.decompress(idat)
+    stride = 1 + 4 * w
+    assert len(raw) == h * stride
+    rows = []
+    for y in range(h):
+        line = raw[y * stride:(y + 1) * stride]
+        assert line[0] == 0, "filtered row"
+        rows.append([tuple(line[1 + 4 * x:5 + 4 * x]) for x in range(w)])
+    return rows
+
+
+def png_matches(data, canvas):
+    rows = read_png(data)
+    want = [[(0, 0, 0, 0) if p is None else p + (255,) for p in row]
+            for row in canvas.px]
+    return rows == want
+
+
+# 16 px for small uses, 32 px at 1x and 64 px at 2x.
+PICTURE_SIZES = (16, 32, 64)
+CURSOR_SIZES = (32, 64)
+
+
+def check(name, canvas):
+    extra = {c for c in canvas.colours() if c is not None} - VGA16
+    assert not extra, "%s: colours outside the 16-colour palette: %s" % (
+        name, extra)
+
+
+def check_cursor(size, hand):
+    """The fingertip alone on the top row, its left pixel the hot spot."""
+    k = size // 32
+    hx, hy = CURSOR_HOT_SPOT[0] * k, CURSOR_HOT_SPOT[1] * k
+    top = [x for x in range(size) if hand.get(x, 0) is not None]
+    assert hy == 0 and top == list(range(hx, hx + k)), \
+        "cursor %d: the top row must be the fingertip at x=%d: %s" % (
+            size, hx, top)
+    assert all(hand.get(x, 0) == BLACK for x in top)
+    assert set(hand.colours()) <= {None, BLACK, WHITE}
+
+
+def doubles(small, big):
+    return all(big.get(x, y) == small.get(x // 2, y // 2)
+               for y in range(big.h) for x in range(big.w))
+
+
+APP_ID = "example.scuolafantasia.Quozzolo"
+
+
+def check_icon(size, canvas):
+    """The text lies wholly inside the frame with a blank pixel around it,
+    and the grey runs dark to light."""
+    border = icon_layout(size)[0]
+    bounds = [shape_bounds(s) for s in icon_shapes(size)]
+    left = min(b[0] for b in bounds)
+    top = min(b[1] for b in bounds)
+    right = max(b[2] for b in bounds)
+    bottom = max(b[3] for b in bounds)
+    assert left >= border + 1 and top >= border + 1 and \
+        right <= size - border - 1 and bottom <= size - border - 1, \
+        "icon %d: text touches the frame" % size
+    assert canvas.get(size // 2, border) < canvas.get(size // 2, size - 1 - border)
+    assert canvas.get(0, 0) == ICON_FRAME
+    inked = sum(1 for row in canvas.px for p in row if p == ICON_TEXT)
+    assert inked >= 20, "icon %d: too little text" % size
+
+
+def check_svg(text):
+    root = ElementTree.fromstring(text)
+    ns = "{http://www.w3.org/2000/svg}"
+    assert root.tag == ns + "svg" and root.get("version") == "1.1"
+    tags = {e.tag for e in root.iter()}
+    assert ns + "text" not in tags and "font" not in text, "SVG uses a font"
+    assert "href" not in text, "SVG refers to another file"
+    assert len(root.findall(".//%sg/*" % ns)) >= 10, "SVG has no letters"
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    mode = "wb" if isinstance(data, bytes) else "w"
+    with open(path, mode, **({} if mode == "wb" else
+                             {"encoding": "ascii", "newline": "\n"})) as f:
+        f.write(data)
+    print(path)
 
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.normpath(
-        os.path.join(here, os.pardir, "src", "app", "assets"))
-    os.makedirs(out, exist_ok=True)
+    root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, os.pardir)
+    root = os.path.normpath(root)
+    assets = os.path.join(root, "src", "app", "assets")
+    hicolor = os.path.join(root, "data", "icons", "hicolor")
 
     pictures = []
-    for size in (32, 16):
+    for size in PICTURE_SIZES:
         pictures += [
-            ("icon%d" % size, icon(size), False),
-            ("next_normal%d" % size, next_normal(size), True),
-            ("next_pressed%d" % size, next_pressed(size), True),
-            ("next_disabled%d" % size, next_disabled(size), True),
-            ("exit%d" % size, exit_sign(size), True),
-            ("stopwatch%d" % size, stopwatch(size), True),
+            ("next_normal%d" % size, next_normal(size)),
+            ("next_pressed%d" % size, next_pressed(size)),
+            ("next_disabled%d" % size, next_disabled(size)),
+            ("exit%d" % size, exit_sign(size)),
+            ("stopwatch%d" % size, stopwatch(size)),
         ]
-    hand = cursor()
-    assert hand.get(5, 0) == BLACK and all(
-        hand.get(x, 0) is None for x in range(32) if x != 5), \
-        "the fingertip must be the only pixel of the top row, at x=5"
-    assert set(hand.colours()) <= {None, BLACK, WHITE}
-    pictures.append(("cursor32", hand, True))
+    for size in CURSOR_SIZES:
+        hand = cursor(size)
+        check_cursor(size, hand)
+        pictures.append(("cursor%d" % size, hand))
+    drawn = dict(pictures)
+    for name, canvas in pictures:
+        check(name, canvas)
+        if name.endswith("64"):
+            assert not doubles(drawn[name[:-2] + "32"], canvas), \
+                name + " is the 32 px picture with doubled pixels"
+        path = os.path.join(assets, name + ".png")
+        write(path, to_png(canvas))
+        with open(path, "rb") as f:
+            assert png_matches(f.read(), canvas), path + " reads back wrong"
 
-    for name, canvas, vga in pictures:
-        check(name, canvas, vga)
-        path = os.path.join(out, name + ".xpm")
-        with open(path, "w", encoding="ascii", newline="\n") as f:
-            f.write(to_xpm(canvas, name + "_xpm"))
-        print(path)
+    for size in ICON_SIZES:
+        canvas = icon(size)
+        check_icon(size, canvas)
+        path = os.path.join(hicolor, "%dx%d" % (size, size), "apps",
+                            APP_ID + ".png")
+        write(path, to_png(canvas))
+        with open(path, "rb") as f:
+            assert png_matches(f.read(), canvas), path + " reads back wrong"
+    svg = icon_svg()
+    check_svg(svg)
+    write(os.path.join(hicolor, "scalable", "apps", APP_ID + ".svg"), svg)
 
 
 if __name__ == "__main__":

@@ -3,6 +3,7 @@
 #include "answerbox.h"
 #include "label.h"
 #include "picturebutton.h"
+#include "picturelabel.h"
 #include "pictures.h"
 #include "surface.h"
 
@@ -126,7 +127,7 @@ Controls Controls::create(QWidget *window)
     c.surface = new Surface(window);
     c.surface->setObjectName(QStringLiteral("surface"));
     c.surface->setFixedSize(twips(11880), twips(8310));
-    c.surface->setCursor(pictures::handCursor());
+    c.surface->setCursor(pictures::handCursor(c.surface->devicePixelRatioF()));
 
     c.Timer1 = new QTimer(c.surface);
     c.Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -136,9 +137,10 @@ Controls Controls::create(QWidget *window)
     for (int i = int(std::size(labelDesigns)) - 1; i >= 0; --i) {
         c.*(labelDesigns[i].member) = makeLabel(c.surface, labelDesigns[i]);
         if (i == image1Position) {
-            c.Image1 = new QLabel(c.surface);
+            auto *image = new PictureLabel(c.surface);
+            c.Image1 = image;
             place(c.Image1, "Image1", designRect(2040, 2520, 480, 480));
-            c.Image1->setPixmap(pictures::stopwatch());
+            image->setPicture(pictures::icon(pictures::Picture::Stopwatch));
             c.Image1->setToolTip(QStringLiteral("Clicca sotto di me per impostare il Timer"));
             c.Image1->setAccessibleName(QStringLiteral("Cronometro"));
         }
@@ -154,12 +156,13 @@ Controls Controls::create(QWidget *window)
 
     c.cmdExit = makePictureButton(c.surface, "cmdExit", QStringLiteral("E&xit"), QColor(0xC0, 0x00, 0xC0),
                                   designRect(7680, 5280, 1815, 1095));
-    c.cmdExit->setPictures(pictures::exitSign());
+    c.cmdExit->setPictures(pictures::icon(pictures::Picture::ExitSign));
     c.cmdExit->setToolTip(QStringLiteral("Ti prego resta ancora, forse riuscirai a farmi uscire "));
 
     c.cmdNext = makePictureButton(c.surface, "cmdNext", QStringLiteral("&Nuovo calcolo"), QColor(0x00, 0xFF, 0xFF),
                                   designRect(2520, 5280, 1815, 1095));
-    c.cmdNext->setPictures(pictures::nextNormal(), pictures::nextPressed(), pictures::nextDisabled());
+    c.cmdNext->setPictures(pictures::icon(pictures::Picture::NextNormal), pictures::icon(pictures::Picture::NextPressed),
+                          pictures::icon(pictures::Picture::NextDisabled));
     c.cmdNext->setToolTip(QStringLiteral("Go"));
     c.cmdNext->setEnabled(false);
 

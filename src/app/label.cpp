@@ -9,6 +9,11 @@ Label::Label(QWidget *parent, bool autoSize)
     // Player names and file contents are shown as they are, never as markup.
     setTextFormat(Qt::PlainText);
     setWordWrap(!autoSize);
+    // A framed QLabel otherwise indents its text by half an "x" from each
+    // edge it is aligned to, the top included: 6 px at 18 pt, which pushed
+    // the descenders of a 33 px box into its bottom border. The caption
+    // starts right inside the frame.
+    setIndent(0);
 }
 
 void Label::setCaption(const QString &caption)

@@ -1,8 +1,12 @@
 #include "picturebutton.h"
 
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionButton>
+
+namespace {
+constexpr int pictureSize = 32;
+constexpr int pictureTop = 6;
+constexpr int focusInset = 4;
+} // namespace
 
 PictureButton::PictureButton(const QString &caption, QColor face, QWidget *parent)
     : QPushButton(caption, parent)
@@ -10,7 +14,7 @@ PictureButton::PictureButton(const QString &caption, QColor face, QWidget *paren
 {
 }
 
-void PictureButton::setPictures(const QPixmap &normalLook, const QPixmap &pressedLook, const QPixmap &disabledLook)
+void PictureButton::setPictures(const QIcon &normalLook, const QIcon &pressedLook, const QIcon &disabledLook)
 {
     normal = normalLook;
     pressed = pressedLook;
@@ -20,11 +24,12 @@ void PictureButton::setPictures(const QPixmap &normalLook, const QPixmap &presse
 
 QPixmap PictureButton::currentPicture() const
 {
+    const QIcon *look = &normal;
     if (!isEnabled() && !disabled.isNull())
-        return disabled;
-    if (isDown() && !pressed.isNull())
-        return pressed;
-    return normal;
+        look = &disabled;
+    else if (isDown() && !pressed.isNull())
+        look = &pressed;
+    return look->pixmap(QSize(pictureSize, pictureSize), devicePixelRatioF());
 }
 
 void PictureButton::paintEvent(QPaintEvent *)
@@ -44,20 +49,27 @@ void PictureButton::paintEvent(QPaintEvent *)
 
     const int shift = sunk ? 1 : 0;
     const QPixmap picture = currentPicture();
-    const int pictureTop = 6;
-    if (!picture.isNull())
-        painter.drawPixmap((width() - picture.width()) / 2 + shift, pictureTop + shift, picture);
+    if (!picture.isNull()) {
+        // Scaling between densities, as at 1.5, stays smooth.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawPixmap(QRect((width() - pictureSize) / 2 + shift, pictureTop + shift, pictureSize, pictureSize), picture);
+    }
 
-    const QRect textRect(shift, pictureTop + 32 + 2 + shift, width(), height() - pictureTop - 34);
+    const QRect textRect(shift, pictureTop + pictureSize + 2 + shift, width(), height() - pictureTop - pictureSize - 2);
     painter.setFont(font());
     painter.setPen(isEnabled() ? palette().color(QPalette::Active, QPalette::ButtonText)
                                : palette().color(QPalette::Disabled, QPalette::ButtonText));
     painter.drawText(textRect, Qt::AlignHCenter | Qt::AlignTop | Qt::TextShowMnemonic, text());
 
     if (hasFocus()) {
-        QStyleOptionFocusRect focus;
-        focus.initFrom(this);
-        focus.rect = r.adjusted(4, 4, -4, -4);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        // A dotted frame inside the bevel, black dots on white, which shows
+        // on any face colour; the style's own focus frame hardly shows here.
+        const QRect frame = r.adjusted(focusInset, focusInset, -focusInset - 1, -focusInset - 1);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(Qt::white, 1));
+        painter.drawRect(frame);
+        painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+        painter.drawRect(frame);
     }
 }

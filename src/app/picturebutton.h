@@ -1,20 +1,23 @@
 #pragma once
 
 #include <QColor>
+#include <QIcon>
 #include <QPixmap>
 #include <QPushButton>
 
 // A button with a coloured face showing its picture above its caption, with
 // an own picture for its pressed and its disabled look where it has them.
+// Pictures are drawn at the screen's pixel density, 32 pixels square in the
+// layout.
 class PictureButton : public QPushButton
 {
     Q_OBJECT
 public:
     PictureButton(const QString &caption, QColor face, QWidget *parent);
 
-    void setPictures(const QPixmap &normal, const QPixmap &pressed = {}, const QPixmap &disabled = {});
+    void setPictures(const QIcon &normal, const QIcon &pressed = {}, const QIcon &disabled = {});
 
-    // The picture of the look the button is in now.
+    // The picture of the look the button is in now, at its pixel density.
     QPixmap currentPicture() const;
     QColor face() const { return face_; }
 
@@ -23,5 +26,5 @@ protected:
 
 private:
     QColor face_;
-    QPixmap normal, pressed, disabled;
+    QIcon normal, pressed, disabled;
 };
