@@ -22,6 +22,7 @@ import re
 import subprocess
 import sys
 import time
+import traceback
 
 import pyatspi
 
@@ -568,6 +569,9 @@ class Test:
             return self.fail(str(failure))
         except subprocess.TimeoutExpired as error:
             return self.fail(f"a tool hung: {error}")
+        except Exception:
+            # The test's own fault, or the tree in a state it cannot read.
+            return self.fail("the test broke off:\n" + traceback.format_exc())
         elapsed = time.monotonic() - self.started
         if self.skipped:
             print(f"e2e: SKIP: the other games played as expected in {elapsed:.1f} s, but {self.skipped}",

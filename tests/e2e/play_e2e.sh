@@ -72,11 +72,15 @@ mkdir -m 700 "$work/home" "$work/runtime"
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime"
 unset DISPLAY WAYLAND_DISPLAY AT_SPI_BUS_ADDRESS DBUS_SESSION_BUS_ADDRESS
 
-# Polls command "$@" every 50 ms until it succeeds; false after the timeout.
+# Polls command "$@" every 50 ms until it succeeds; false after the timeout
+# or at once when the command gives 2 (it can no longer succeed).
 poll() {
-    local deadline=$((SECONDS + startup_timeout))
-    until "$@"; do
-        ((SECONDS < deadline)) || return 1
+    local deadline=$((SECONDS + startup_timeout)) status
+    while true; do
+        status=0
+        "$@" || status=$?
+        ((status == 0)) && return 0
+        ((status != 2 && SECONDS < deadline)) || return 1
         sleep 0.05
     done
 }
