@@ -171,25 +171,32 @@ class Game:
         return self.app
 
     def top_levels(self):
-        """(role, title, node) of the game's windows that show."""
+        """(role, title, node) of the game's windows that show. A window, or
+        the whole game, may go away while it is read: what is gone is left out."""
         app = self.application()
-        if app is None:
-            return []
         found = []
-        for i in range(app.childCount):
-            node = app.getChildAtIndex(i)
-            if node is None:
-                continue
+        try:
+            count = app.childCount if app is not None else 0
+        except Exception:
+            return found
+        for i in range(count):
             try:
-                if states_of(node)["showing"] or node.getRole() == pyatspi.ROLE_ALERT:
+                node = app.getChildAtIndex(i)
+                if node is not None and states_of(node)["showing"]:
                     found.append((node.getRole(), node.name, node))
             except Exception:
                 continue
         return found
 
     def boxes_showing(self):
-        return [(title, box_text(node), node) for role, title, node in self.top_levels()
-                if role in (pyatspi.ROLE_DIALOG, pyatspi.ROLE_ALERT)]
+        boxes = []
+        for role, title, node in self.top_levels():
+            if role in (pyatspi.ROLE_DIALOG, pyatspi.ROLE_ALERT):
+                try:
+                    boxes.append((title, box_text(node), node))
+                except Exception:
+                    continue
+        return boxes
 
     def main_window(self):
         for role, title, node in self.top_levels():
