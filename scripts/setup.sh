@@ -18,7 +18,7 @@ QUOZZOLO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 QUOZZOLO_BUILD_PACKAGES=(
     build-essential cmake ninja-build
     qt6-base-dev libgtest-dev libbenchmark-dev
-    fonts-liberation
+    fonts-liberation locales
 )
 
 # What the end-to-end test and the measuring scripts add: a virtual X
@@ -70,4 +70,21 @@ quozzolo_build() {
     esac
     cmake -S "$QUOZZOLO_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@"
     cmake --build "$dir" --parallel "${QUOZZOLO_JOBS:-$(nproc)}"
+}
+
+# Generates a locale when it is missing (the tests read numbers under an
+# Italian decimal comma). Needs the locales package; a no-op when present.
+quozzolo_require_locale() {
+    local name="$1"
+    if locale -a 2>/dev/null | grep -qix "${name/UTF-8/utf8}"; then
+        return 0
+    fi
+    local sudo=()
+    if ((EUID != 0)); then
+        command -v sudo >/dev/null 2>&1 || { echo "quozzolo: cannot generate $name without root" >&2; return 0; }
+        sudo=(sudo)
+    fi
+    echo "quozzolo: generating the $name locale" >&2
+    "${sudo[@]}" sed -i "s/^# *\(${name//./\\.} \)/\1/" /etc/locale.gen
+    "${sudo[@]}" locale-gen >/dev/null
 }

@@ -7,6 +7,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 quozzolo_require_packages "${QUOZZOLO_BUILD_PACKAGES[@]}" "${QUOZZOLO_DESKTOP_TEST_PACKAGES[@]}"
+quozzolo_require_locale it_IT.UTF-8
 quozzolo_build build-test RelWithDebInfo -DBUILD_TESTING=ON
 
 ctest --test-dir "$QUOZZOLO_ROOT/build-test" --output-on-failure "$@"

@@ -1,20 +1,13 @@
 #pragma once
 
 #include <QLineEdit>
-#include <functional>
 
-// The answer box. Every typed character goes through keyPress first, with its
-// code by reference: setting it to 0 keeps the character out. Enter goes to
-// onEnter instead, which decides between judging and the default button.
+// The answer box. Typed keys reach the window's key filter through an event
+// filter before the box sees them; this class holds what arrives by other
+// means (pasting, dropping) to the same characters.
 class AnswerBox : public QLineEdit
 {
     Q_OBJECT
 public:
     explicit AnswerBox(QWidget *parent);
-
-    std::function<void(int &key)> keyPress;
-    std::function<void()> onEnter;
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
 };

@@ -140,9 +140,13 @@ Controls Controls::create(QWidget *window)
             place(c.Image1, "Image1", designRect(2040, 2520, 480, 480));
             c.Image1->setPixmap(pictures::stopwatch());
             c.Image1->setToolTip(QStringLiteral("Clicca sotto di me per impostare il Timer"));
+            c.Image1->setAccessibleName(QStringLiteral("Cronometro"));
         }
     }
     c.lblnum5->setVisible(false);
+    c.lblScore->speakWithCaption(QStringLiteral("Risposte esatte"));
+    c.lblScore1->speakWithCaption(QStringLiteral("Risposte errate"));
+    c.lblScore2->speakWithCaption(QStringLiteral("Risposte totali"));
     c.lblMessage->setCursor(Qt::ArrowCursor);
 
     c.Command1 = new QPushButton(QStringLiteral("Command1"), c.surface);
@@ -167,6 +171,7 @@ Controls Controls::create(QWidget *window)
     answerPalette.setColor(QPalette::Base, QColor(0x00, 0xFF, 0xFF));
     c.txtAnswer->setPalette(answerPalette);
     c.txtAnswer->setToolTip(QStringLiteral("Inserisci il risultato e  premi il tasto  Invio"));
+    c.txtAnswer->setAccessibleDescription(QStringLiteral("Scrivi il quoziente e premi Invio"));
 
     for (QPushButton *button : {static_cast<QPushButton *>(c.cmdExit), static_cast<QPushButton *>(c.cmdNext), c.Command1}) {
         // Enter or Space on a focused button clicks it, as on any dialog.

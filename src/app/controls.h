@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QFont>
-#include <QPointer>
 
 class AnswerBox;
 class Label;
@@ -16,19 +15,36 @@ class Surface;
 // is how the window unloads; creating a new one loads it again.
 struct Controls
 {
-    Surface *surface = nullptr;
-    QTimer *Timer1 = nullptr;
-    AnswerBox *txtAnswer = nullptr;
-    PictureButton *cmdNext = nullptr;
-    PictureButton *cmdExit = nullptr;
-    QPushButton *Command1 = nullptr;
-    Label *Label11 = nullptr, *lblconto = nullptr, *Label14 = nullptr, *Label13 = nullptr;
-    Label *lblpunti = nullptr, *Label12 = nullptr, *lblnome1 = nullptr, *lblnome = nullptr;
-    Label *lblnum5 = nullptr, *Label7 = nullptr, *Label5 = nullptr, *Label3 = nullptr, *Label1 = nullptr;
-    Label *lblScore2 = nullptr, *lblScore1 = nullptr;
-    QLabel *Image1 = nullptr;
-    Label *lblTime = nullptr, *lblNum2 = nullptr, *Label4 = nullptr, *Label2 = nullptr, *lblNum1 = nullptr;
-    Label *lblScore = nullptr, *lblMessage = nullptr, *Label6 = nullptr;
+    Surface *surface = nullptr;         // the client area, with the gradient behind everything
+    QTimer *Timer1 = nullptr;           // the clock's one-second tick
+    AnswerBox *txtAnswer = nullptr;     // where the player types the quotient
+    PictureButton *cmdNext = nullptr;   // "Nuovo calcolo": the next problem
+    PictureButton *cmdExit = nullptr;   // "Exit": the goodbye and the record's save
+    QPushButton *Command1 = nullptr;    // hidden under the surface, only a Tab stop
+    Label *Label11 = nullptr;           // "Tempo restante"
+    Label *lblconto = nullptr;          // the time left, hh:mm:ss
+    Label *Label14 = nullptr;           // "Sfidante"
+    Label *Label13 = nullptr;           // "con punti"
+    Label *lblpunti = nullptr;          // the stored best, its file's whole text
+    Label *Label12 = nullptr;           // "Il record  è di "
+    Label *lblnome1 = nullptr;          // the player's name
+    Label *lblnome = nullptr;           // the stored best's holder, its file's whole text
+    Label *lblnum5 = nullptr;           // never shown
+    Label *Label7 = nullptr;            // ")" after the divisor
+    Label *Label5 = nullptr;            // "(" before the divisor
+    Label *Label3 = nullptr;            // "Risposte totali"
+    Label *Label1 = nullptr;            // "Risposte errate"
+    Label *lblScore2 = nullptr;         // the total of answers
+    Label *lblScore1 = nullptr;         // the wrong answers
+    QLabel *Image1 = nullptr;           // the stopwatch
+    Label *lblTime = nullptr;           // empty; only its tooltip shows
+    Label *lblNum2 = nullptr;           // the divisor
+    Label *Label4 = nullptr;            // "="
+    Label *Label2 = nullptr;            // ":"
+    Label *lblNum1 = nullptr;           // the dividend
+    Label *lblScore = nullptr;          // the right answers
+    Label *lblMessage = nullptr;        // the verdict
+    Label *Label6 = nullptr;            // "Risposte esatte"
 
     static Controls create(QWidget *window);
 };

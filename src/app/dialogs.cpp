@@ -5,9 +5,10 @@
 #include <QMessageBox>
 
 namespace {
-QMessageBox::Icon iconOf(int flags)
+QMessageBox::Icon iconOf(BoxKind kind)
 {
-    switch (flags & 0x70) {
+    // The icon is the flag word's 0x70 bits, the buttons its low three bits.
+    switch (static_cast<int>(kind) & 0x70) {
     case 16: return QMessageBox::Critical;
     case 32: return QMessageBox::Question;
     case 48: return QMessageBox::Warning;
@@ -17,10 +18,11 @@ QMessageBox::Icon iconOf(int flags)
 }
 } // namespace
 
-int QtDialogs::messageBox(const QString &text, int flags, const std::optional<QString> &title)
+BoxReply QtDialogs::showMessage(const QString &text, BoxKind kind, const std::optional<QString> &title)
 {
+    const int flags = static_cast<int>(kind);
     const bool yesNo = (flags & 7) == 4;
-    QMessageBox box(iconOf(flags), title.value_or(programTitle), text,
+    QMessageBox box(iconOf(kind), title.value_or(programTitle), text,
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, visibleOwner());
     // Names typed by the player end up in these texts: never read them as markup.
     box.setTextFormat(Qt::PlainText);
@@ -33,11 +35,11 @@ int QtDialogs::messageBox(const QString &text, int flags, const std::optional<QS
     }
     const int pressed = box.exec();
     if (!yesNo)
-        return ok;
-    return pressed == QMessageBox::Yes ? yes : no;
+        return BoxReply::Ok;
+    return pressed == QMessageBox::Yes ? BoxReply::Yes : BoxReply::No;
 }
 
-QString QtDialogs::inputBox(const QString &prompt, const QString &title)
+QString QtDialogs::askText(const QString &prompt, const QString &title)
 {
     QInputDialog dialog(visibleOwner());
     dialog.setWindowTitle(title);

@@ -5,34 +5,41 @@
 #include <QWidget>
 #include <optional>
 
+// The kinds of message box, by the flag word each one is asked with.
+enum class BoxKind {
+    Ok = 0,                       // an OK button only
+    OkExclamation = 48,           // OK with the exclamation icon
+    YesNoQuestionDefaultNo = 292, // Yes and No, question icon, No the default
+};
+
+// What a message box returns.
+enum class BoxReply { Ok = 1, Yes = 6, No = 7 };
+
 // The game's modal boxes. Handlers talk to this interface only, so tests can
-// answer every box from a script and check its text, flags and title.
+// answer every box from a script and check its text, kind and title.
 class Dialogs
 {
 public:
-    // Flag words of a message box.
-    static constexpr int okOnly = 0;
-    static constexpr int okExclamation = 48;
-    static constexpr int yesNoQuestionDefaultNo = 292;
-    // What a message box returns.
-    static constexpr int ok = 1;
-    static constexpr int yes = 6;
-    static constexpr int no = 7;
-
     static inline const QString programTitle = QStringLiteral("Quozzolo");
 
     virtual ~Dialogs() = default;
 
     // A box with no title of its own carries programTitle.
-    virtual int messageBox(const QString &text, int flags, const std::optional<QString> &title = std::nullopt) = 0;
+    BoxReply messageBox(const QString &text, BoxKind kind, const std::optional<QString> &title = std::nullopt)
+    {
+        return showMessage(text, kind, title);
+    }
 
     // The text typed, or the empty text on Cancel.
-    virtual QString inputBox(const QString &prompt, const QString &title) = 0;
+    QString inputBox(const QString &prompt, const QString &title) { return askText(prompt, title); }
 
     // The window that boxes centre on while it is visible.
     void setOwner(QWidget *window) { owner = window; }
 
 protected:
+    virtual BoxReply showMessage(const QString &text, BoxKind kind, const std::optional<QString> &title) = 0;
+    virtual QString askText(const QString &prompt, const QString &title) = 0;
+
     QWidget *visibleOwner() const { return owner && owner->isVisible() ? owner.data() : nullptr; }
 
 private:
@@ -41,7 +48,7 @@ private:
 
 class QtDialogs final : public Dialogs
 {
-public:
-    int messageBox(const QString &text, int flags, const std::optional<QString> &title = std::nullopt) override;
-    QString inputBox(const QString &prompt, const QString &title) override;
+protected:
+    BoxReply showMessage(const QString &text, BoxKind kind, const std::optional<QString> &title) override;
+    QString askText(const QString &prompt, const QString &title) override;
 };

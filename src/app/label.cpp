@@ -1,5 +1,7 @@
 #include "label.h"
 
+#include "spoken.h"
+
 Label::Label(QWidget *parent, bool autoSize)
     : QLabel(parent)
     , autoSize_(autoSize)
@@ -16,6 +18,14 @@ void Label::setCaption(const QString &caption)
     QString shown = caption;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).remove(u'\r');
     setText(shown);
+    if (!spokenCaption.isEmpty())
+        setAccessibleName(spoken::count(spokenCaption, caption));
     if (autoSize_)
         resize(sizeHint());
+}
+
+void Label::speakWithCaption(const QString &caption)
+{
+    spokenCaption = caption;
+    setAccessibleName(spoken::count(spokenCaption, text_));
 }

@@ -15,7 +15,12 @@ public:
     QString caption() const { return text_; }
     bool autoSize() const { return autoSize_; }
 
+    // A bare number is spoken with its caption ("Risposte esatte: 3"): the
+    // caption lives in another label that nothing ties to this one.
+    void speakWithCaption(const QString &caption);
+
 private:
     QString text_;
+    QString spokenCaption;
     bool autoSize_;
 };

@@ -3,17 +3,15 @@
 #include "answerbox.h"
 #include "dialogs.h"
 #include "label.h"
-#include "numbertext.h"
 #include "picturebutton.h"
 #include "pictures.h"
-#include "problem.h"
-#include "randomsource.h"
-#include "recordstore.h"
+#include "spoken.h"
 #include "surface.h"
 
 #include <QCloseEvent>
-#include <QLayout>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
@@ -21,14 +19,17 @@
 namespace {
 const QString recordSaved = QStringLiteral("Ok ho registrato il tuo record, C A M P I O N E");
 
-QString plain(long long value)
+// Every change of an accessible name is an event a screen reader may speak.
+void setSpokenName(QWidget *widget, const QString &name)
 {
-    return numbertext::format(value, numbertext::Picture::Plain);
+    if (widget->accessibleName() != name)
+        widget->setAccessibleName(name);
 }
 } // namespace
 
 Tavola::Tavola(TavolaServices injected)
     : services(std::move(injected))
+    , partita(services.random)
 {
     setObjectName(QStringLiteral("Tavola"));
     setWindowTitle(caption);
@@ -74,8 +75,7 @@ void Tavola::load()
     connect(ui.Timer1, &QTimer::timeout, this, &Tavola::Timer1_Timer);
     connect(ui.cmdNext, &QPushButton::clicked, this, &Tavola::cmdNext_Click);
     connect(ui.cmdExit, &QPushButton::clicked, this, &Tavola::cmdExit_Click);
-    ui.txtAnswer->keyPress = [this](int &key) { txtAnswer_KeyPress(key); };
-    ui.txtAnswer->onEnter = [this] { onEnterInAnswer(); };
+    ui.txtAnswer->installEventFilter(this);
     Form_Load();
 }
 
@@ -110,38 +110,45 @@ void Tavola::unload()
 
 void Tavola::Form_Load()
 {
-    services.random.reseedFromClock();
+    partita.startUp();
     ui.Timer1->stop();
-    const QString name = services.dialogs.inputBox(QStringLiteral("Come ti chiami?"), QStringLiteral("Gioca con le Quozzolo"));
-    services.dialogs.messageBox(u' ' + name + QStringLiteral(" vediamo se sei un vero campione  "), Dialogs::okExclamation,
-                                QStringLiteral("Sei pronto per il record? Buona fortuna"));
-    ui.lblnome1->setCaption(name);
+    partita.setPlayerName(services.dialogs.inputBox(QStringLiteral("Come ti chiami?"), QStringLiteral("Gioca con le Quozzolo")));
+    services.dialogs.messageBox(u' ' + partita.playerName() + QStringLiteral(" vediamo se sei un vero campione  "),
+                                BoxKind::OkExclamation, QStringLiteral("Sei pronto per il record? Buona fortuna"));
+    ui.lblnome1->setCaption(partita.playerName());
     StartCountdown();
 
     windowsDir = GetSystemDir();
-    const records::RecordStore store(windowsDir);
-    records::ReadOutcome best, holder;
-    const records::Outcome created = store.CreateRecordFiles();
-    if (created)
-        best = records::readText(store.scorePath());
-    if (created && best)
-        holder = records::readText(store.holderPath());
-    if (created && best && holder) {
-        ui.lblpunti->setCaption(best.text);
-        ui.lblnome->setCaption(holder.text);
-    } else {
-        const QString why = !created ? created.error : !best ? best.error : holder.error;
-        ui.lblpunti->setCaption(QStringLiteral("0"));
-        ui.lblnome->setCaption(QString());
-        services.dialogs.messageBox(QStringLiteral("Non riesco a leggere il record dei campioni.\n%1\n\n"
-                                                   "Si gioca lo stesso, partendo da zero, ma il record "
-                                                   "potrebbe non essere conservato.").arg(why),
-                                    Dialogs::okExclamation);
-    }
+    readStoredRecord();
 
-    ui.lblconto->setCaption(countdown.text());
+    showClock();
+    partita.showZeroCounts();
     ui.lblScore1->setCaption(QStringLiteral("0"));
-    ui.lblScore->setCaption(QStringLiteral("0"));
+    ui.lblScore->setCaption(partita.scoreText());
+}
+
+void Tavola::readStoredRecord()
+{
+    const records::RecordStore store(windowsDir);
+    const records::Outcome created = store.CreateRecordFiles();
+    // Both are read even after a failure, to show what can be shown.
+    const records::ReadOutcome best = Leggifiletxt(store.scorePath());
+    const records::ReadOutcome holder = Leggifiletxt(store.holderPath());
+    if (created && best && holder) {
+        partita.setStoredRecord(best.text, holder.text);
+    } else {
+        partita.setRecordUnreadable(best.text, holder.text);
+        const QString why = !created ? created.error : !best ? best.error : holder.error;
+        // The clock waits with the player: the game starts at 00:15:00 when the box is closed.
+        ui.Timer1->stop();
+        services.dialogs.messageBox(QStringLiteral("Non riesco a leggere il record dei campioni.\n%1\n\n"
+                                                   "Si gioca lo stesso, ma il risultato di questa partita "
+                                                   "non sarà registrato.").arg(why),
+                                    BoxKind::OkExclamation);
+        ui.Timer1->start();
+    }
+    ui.lblpunti->setCaption(partita.storedBestText());
+    ui.lblnome->setCaption(partita.storedHolderText());
 }
 
 void Tavola::Form_Activate()
@@ -180,14 +187,15 @@ void Tavola::cmdNext_Click()
 {
     ui.txtAnswer->clear();
     ui.lblMessage->setCaption(QString());
-    const Problem problem = poseProblem(services.random);
-    ui.lblNum1->setCaption(problem.dividendText());
-    ui.lblNum2->setCaption(problem.divisorText());
-    expectedQuotient = problem.quotient;
+    const Partita::Posed posed = partita.poseProblem();
+    ui.lblNum1->setCaption(posed.problem.dividendText());
+    ui.lblNum2->setCaption(posed.problem.divisorText());
+    ui.txtAnswer->setAccessibleName(spoken::division(posed.problem.dividend, posed.problem.divisor));
+    ui.cmdNext->setAccessibleDescription(QString());
     ui.cmdNext->setEnabled(false);
-    if (isRecordNotice(ui.lblpunti->caption(), ui.lblScore->caption()))
-        services.dialogs.messageBox(QStringLiteral("E' record"), Dialogs::okOnly);
-    ui.surface->paintGradient(problem);
+    if (posed.recordNotice)
+        services.dialogs.messageBox(QStringLiteral("E' record"), BoxKind::Ok);
+    ui.surface->paintGradient(posed.problem);
     ui.txtAnswer->setFocus();
 }
 
@@ -202,14 +210,33 @@ void Tavola::txtAnswer_KeyPress(int &key)
     case KeyAction::Judge:
         break;
     }
-    const Verdict verdict = judge(ui.txtAnswer->text(), expectedQuotient, counts, services.random);
-    ui.lblMessage->setCaption(verdict.message);
-    if (!verdict.right)
-        ui.lblScore1->setCaption(plain(counts.wrongCount));
-    ui.lblScore->setCaption(plain(counts.correctCount));
-    ui.lblScore2->setCaption(plain(counts.total()));
+    const Partita::Judged judged = partita.judge(ui.txtAnswer->text());
+    ui.lblMessage->setCaption(judged.message);
+    if (judged.wrongText)
+        ui.lblScore1->setCaption(*judged.wrongText);
+    ui.lblScore->setCaption(judged.scoreText);
+    ui.lblScore2->setCaption(judged.totalText);
+    // The focus moves to cmdNext: its description carries the verdict to a screen reader.
+    ui.cmdNext->setAccessibleDescription(judged.message);
     ui.cmdNext->setEnabled(true);
     ui.cmdNext->setFocus();
+}
+
+bool Tavola::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != ui.txtAnswer || event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+    const auto *press = static_cast<QKeyEvent *>(event);
+    const std::optional<int> typed = typedKeyCode(press->key(), press->text());
+    if (!typed)
+        return false; // an editing key: the box handles it
+    if (*typed == keyEnter) {
+        onEnterInAnswer();
+        return true;
+    }
+    int key = *typed;
+    txtAnswer_KeyPress(key);
+    return key == 0; // a cancelled character never reaches the box
 }
 
 void Tavola::onEnterInAnswer()
@@ -227,55 +254,52 @@ void Tavola::onEnterInAnswer()
 void Tavola::StartCountdown()
 {
     ui.Timer1->start();
-    countdown.arm();
-    ui.lblconto->setCaption(countdown.text());
+    partita.armClock();
+    showClock();
+}
+
+void Tavola::showClock()
+{
+    ui.lblconto->setCaption(partita.clockText());
+    setSpokenName(ui.lblconto, spoken::timeLeft(partita.clockText()));
 }
 
 void Tavola::Timer1_Timer()
 {
-    if (countdown.tick(ui.lblconto->caption()) == Countdown::Tick::TimeUp) {
+    if (partita.tick() == Partita::Tick::TimeUp) {
         cmdExit_Click();
         return;
     }
-    ui.lblconto->setCaption(countdown.text());
+    showClock();
 }
 
 void Tavola::copy_Click(int)
 {
     services.dialogs.messageBox(QStringLiteral("Quozzolo: allenati con le divisioni tra numeri interi con segno.\n"
                                                "Un gioco di Tizio e Caio, Via dei Numeri 1, Borgo Immaginario."),
-                                Dialogs::okOnly);
-}
-
-bool Tavola::recordBeaten() const
-{
-    const double storedBest = numbertext::leadingNumber(ui.lblpunti->caption());
-    const auto score = numbertext::strictNumber(ui.lblScore->caption());
-    return score && storedBest < *score;
+                                BoxKind::Ok);
 }
 
 void Tavola::saveBeatenRecord(const QString &savedNotice)
 {
-    const records::Outcome saved = records::RecordStore(windowsDir).SaveRecord(ui.lblScore->caption(), ui.lblnome1->caption());
+    const records::Outcome saved = records::RecordStore(windowsDir).SaveRecord(partita.scoreText(), partita.playerName());
     if (saved)
-        services.dialogs.messageBox(savedNotice, Dialogs::okOnly);
+        services.dialogs.messageBox(savedNotice, BoxKind::Ok);
     else
         services.dialogs.messageBox(QStringLiteral("Non sono riuscito a registrare il tuo record.\n%1").arg(saved.error),
-                                    Dialogs::okExclamation);
+                                    BoxKind::OkExclamation);
 }
 
 bool Tavola::Next_Click()
 {
-    if (services.dialogs.messageBox(QStringLiteral("INIZIAMO UNA NUOVA GARA  ?"), Dialogs::yesNoQuestionDefaultNo,
+    if (services.dialogs.messageBox(QStringLiteral("INIZIAMO UNA NUOVA GARA  ?"), BoxKind::YesNoQuestionDefaultNo,
                                     QStringLiteral("INIZIARE NUOVA GARA"))
-        == Dialogs::no)
+        == BoxReply::No)
         return false;
-    if (recordBeaten())
+    if (partita.recordBeaten())
         saveBeatenRecord(recordSaved + u'"');
     unload();
-    // A new player starts from nothing: carried-over right answers would
-    // count towards the record test of someone else's game.
-    counts = Counts();
+    partita.clearCounts();
     load();
     showLoaded();
     return true;
@@ -292,13 +316,11 @@ void Tavola::onNextMenuAboutToShow()
 void Tavola::cmdExit_Click()
 {
     // Ticks keep coming while the goodbye box waits: the exit runs once.
-    if (leaving)
+    if (!partita.beginExit())
         return;
-    leaving = true;
-    const QString name = ui.lblnome1->caption();
-    services.dialogs.messageBox(QStringLiteral("Ciao ") + name + QStringLiteral(", alla prossima sfida!"), Dialogs::okOnly,
-                                QStringLiteral("Data ") + services.currentDate());
-    if (recordBeaten())
+    services.dialogs.messageBox(QStringLiteral("Ciao ") + partita.playerName() + QStringLiteral(", alla prossima sfida!"),
+                                BoxKind::Ok, QStringLiteral("Data ") + services.currentDate());
+    if (partita.recordBeaten())
         saveBeatenRecord(recordSaved);
     services.endProgram();
 }
@@ -308,7 +330,7 @@ QString Tavola::GetSystemDir() const
     return records::withTrailingSeparator(services.recordDirectory());
 }
 
-QString Tavola::Leggifiletxt(const QString &nomefile) const
+records::ReadOutcome Tavola::Leggifiletxt(const QString &nomefile) const
 {
-    return records::readText(nomefile).text;
+    return records::readText(nomefile);
 }

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "answer.h"
 #include "controls.h"
-#include "countdown.h"
-#include "int16.h"
+#include "partita.h"
+#include "recordstore.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -49,16 +48,16 @@ public:
     void cmdExit_Click();
 
     QString GetSystemDir() const;
-    QString Leggifiletxt(const QString &nomefile) const;
+    // The whole text of a record file, or why it could not be read.
+    records::ReadOutcome Leggifiletxt(const QString &nomefile) const;
 
     const Controls &controls() const { return ui; }
     QMenu *nextMenu() const { return nextTitle; }
-    int16::Value quotient() const { return expectedQuotient; }
-    int16::Value correctCount() const { return counts.correctCount; }
-    int16::Value wrongCount() const { return counts.wrongCount; }
-    const Countdown &clock() const { return countdown; }
+    const Partita &game() const { return partita; }
 
 protected:
+    // Keys typed into txtAnswer pass txtAnswer_KeyPress before the box sees them.
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -69,9 +68,10 @@ private:
     void showLoaded();
     void unload();
     void StartCountdown();
+    void showClock();
     void onEnterInAnswer();
     void onNextMenuAboutToShow();
-    bool recordBeaten() const;
+    void readStoredRecord();
     // Saves the record; tells the player so, or that it could not be saved.
     void saveBeatenRecord(const QString &savedNotice);
 
@@ -79,13 +79,8 @@ private:
     Controls ui;
     QMenu *nextTitle = nullptr;
 
-    // The game's variables, kept from one game to the next.
-    int16::Value expectedQuotient = 0;
-    Counts counts;
+    // The play itself; the window only shows it.
+    Partita partita;
     QString windowsDir;
-    Countdown countdown;
-
-    bool leaving = false;   // the exit path has begun: it runs once
-    bool placed = false;
-
+    bool placed = false; // centred on the screen once, at the first showing
 };

@@ -26,10 +26,6 @@ public:
     // hh:mm:ss, each field at least two digits.
     QString text() const;
 
-    int16::Value hours() const { return clockHours; }
-    int16::Value minutes() const { return clockMinutes; }
-    float seconds() const { return clockSeconds; }
-
 private:
     int16::Value clockHours = 0;
     int16::Value clockMinutes = 0;

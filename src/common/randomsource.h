@@ -23,5 +23,6 @@ private:
     std::mt19937_64 engine;
 };
 
-// floor(constant * r): floor(-10 * r) gives -10 ... -1, floor(3 * r) 0 ... 2.
+// floor(constant * r). For 0 < r < 1, floor(-10 * r) gives -10 ... -1 and
+// floor(3 * r) 0 ... 2; a draw of exactly 0 gives 0 whatever the constant.
 int randomInt(int constant, double r);

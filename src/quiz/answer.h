@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class RandomSource;
 
 // What the answer box does with a typed character.
@@ -17,6 +19,15 @@ inline constexpr int keyBackspace = 8;
 inline constexpr int keyEnter = 13;
 
 KeyAction filterKey(int code);
+
+// The character code a key press types into the answer box, as the filter
+// sees it (qtKey a Qt::Key, text the event's text): Backspace is 8, Enter 13,
+// any other key the first character of its text. Keys that edit or move
+// (Delete, arrows, Home, End, Tab...) type nothing: they never reach the
+// filter and edit the box normally. Under X11 Delete carries the text U+007F
+// all the same, while Ctrl with a letter types a real control character
+// (Ctrl+V is 22), which the filter cancels.
+std::optional<int> typedKeyCode(int qtKey, const QString &text);
 
 // The counts of the game. They stop at 32767 rather than wrap: no real game
 // gets there, and a runaway one must keep showing sane numbers.
@@ -32,7 +43,9 @@ struct Counts
 std::optional<int16::Value> readAnswer(const QString &text);
 
 inline constexpr int praiseCount = 4;
-QString praise(double r); // floor(4r) + 1 of the four praises
+// The praise at index floor(4r): "Esatto!" below 0.25, "Continua così!" below
+// 0.5, "Esatto. Sei proprio in gamba!" below 0.75, then "Ok.Un altro punto...".
+QString praise(double r);
 
 struct Verdict
 {

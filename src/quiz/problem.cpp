@@ -29,12 +29,6 @@ Problem poseProblem(RandomSource &random)
     return p;
 }
 
-bool isRecordNotice(const QString &storedBestText, const QString &scoreText)
-{
-    const auto score = numbertext::strictNumber(scoreText);
-    return score && numbertext::leadingNumber(storedBestText) + 1 == *score;
-}
-
 namespace gradient {
 
 Rgb bandColour(const Problem &problem, int band)

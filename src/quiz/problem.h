@@ -9,10 +9,10 @@ class RandomSource;
 // One exact division and the tint of the background it is posed on.
 struct Problem
 {
-    int redLevel = 0;    // a: -10 ... -1
-    int greenLevel = 0;  // b: -6 ... -1
-    int dividend = 0;    // shown in lblNum1
-    int divisor = 0;     // shown in lblNum2, never 0
+    int redLevel = 0;    // -10 ... -1 (0 only for a draw of exactly 0): red is -20 times it
+    int greenLevel = 0;  // -6 ... -1 (likewise): green is -20 times it
+    int dividend = 0;    // -110 ... 110, always divisor * quotient
+    int divisor = 0;     // -10 ... -1 or 1 ... 10, never 0
     int signChoice = 0;  // 0: divisor negative; 1: dividend negative; 2: both positive
     int16::Value quotient = 0;
 
@@ -24,11 +24,6 @@ struct Problem
 // A divisor draw of 0 (the generator returning exactly 0) is drawn again, so
 // that no division by zero is ever posed.
 Problem poseProblem(RandomSource &random);
-
-// The "E' record" notice: the shown count of right answers stands exactly one
-// above the stored best. storedBestText is read leniently (no number is 0),
-// scoreText strictly (not a number never matches).
-bool isRecordNotice(const QString &storedBestText, const QString &scoreText);
 
 // The background: 256 horizontal bands, each spanning the whole width, from
 // blue 0 at the top to blue 255 at the bottom on a fixed red and green.

@@ -31,12 +31,16 @@ void whenModal(std::function<void(QWidget *)> act)
 TEST(QtDialogs, MessageBoxesFollowTheirFlagWord)
 {
     QtDialogs dialogs;
-    struct Row { int flags; QMessageBox::Icon icon; int buttons; QString title; int enterResult; };
+    struct Row { BoxKind kind; QMessageBox::Icon icon; int buttons; QString title; BoxReply enterResult; };
     const Row rows[] = {
-        {0, QMessageBox::NoIcon, 1, QStringLiteral("Quozzolo"), Dialogs::ok},
-        {48, QMessageBox::Warning, 1, QStringLiteral("Sei pronto"), Dialogs::ok},
-        {292, QMessageBox::Question, 2, QStringLiteral("INIZIARE NUOVA GARA"), Dialogs::no},
+        {BoxKind::Ok, QMessageBox::NoIcon, 1, QStringLiteral("Quozzolo"), BoxReply::Ok},
+        {BoxKind::OkExclamation, QMessageBox::Warning, 1, QStringLiteral("Sei pronto"), BoxReply::Ok},
+        {BoxKind::YesNoQuestionDefaultNo, QMessageBox::Question, 2, QStringLiteral("INIZIARE NUOVA GARA"), BoxReply::No},
     };
+    // The kinds are the flag words the boxes are asked with.
+    EXPECT_EQ(static_cast<int>(BoxKind::Ok), 0);
+    EXPECT_EQ(static_cast<int>(BoxKind::OkExclamation), 48);
+    EXPECT_EQ(static_cast<int>(BoxKind::YesNoQuestionDefaultNo), 292);
     for (const Row &row : rows) {
         QString seenTitle, seenText;
         QMessageBox::Icon seenIcon{};
@@ -51,8 +55,8 @@ TEST(QtDialogs, MessageBoxesFollowTheirFlagWord)
             QTest::keyClick(box, Qt::Key_Return); // the default button
         });
         const std::optional<QString> title = row.title == "Quozzolo" ? std::nullopt : std::optional(row.title);
-        const int result = dialogs.messageBox(QStringLiteral("<b>Anna</b>"), row.flags, title);
-        EXPECT_EQ(result, row.enterResult) << row.flags;
+        const BoxReply result = dialogs.messageBox(QStringLiteral("<b>Anna</b>"), row.kind, title);
+        EXPECT_EQ(result, row.enterResult) << static_cast<int>(row.kind);
         EXPECT_EQ(seenTitle, row.title);
         EXPECT_EQ(seenText, "<b>Anna</b>");
         EXPECT_EQ(seenIcon, row.icon);
@@ -66,7 +70,7 @@ TEST(QtDialogs, MessageBoxesFollowTheirFlagWord)
         buttonTexts = {box->button(QMessageBox::Yes)->text(), box->button(QMessageBox::No)->text()};
         box->button(QMessageBox::Yes)->click();
     });
-    EXPECT_EQ(dialogs.messageBox(QStringLiteral("?"), 292, QStringLiteral("t")), Dialogs::yes);
+    EXPECT_EQ(dialogs.messageBox(QStringLiteral("?"), BoxKind::YesNoQuestionDefaultNo, QStringLiteral("t")), BoxReply::Yes);
     EXPECT_EQ(buttonTexts, (QStringList{QString::fromUtf16(u"&Sì"), "&No"}));
 }
 

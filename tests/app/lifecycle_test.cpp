@@ -51,7 +51,7 @@ TEST(StartUp, AsksGreetsAndShowsTheStoredRecord)
     EXPECT_EQ(game.random.log, "RRnnnnRn") << "reseed at load, then the first problem";
     EXPECT_EQ(ui.lblNum1->caption(), "-30");
     EXPECT_EQ(ui.lblNum2->caption(), "-5");
-    EXPECT_EQ(window.quotient(), 6);
+    EXPECT_EQ(window.game().expectedQuotient(), 6);
     EXPECT_EQ(game.fileBytes(records::scoreFileName), "12\r\n") << "existing records keep their bytes";
     window.hide();
 }
@@ -150,7 +150,7 @@ TEST(NewGame, NoChangesNothing)
     const Controls before = game.ui();
     for (int i = 0; i < 5; ++i)
         game.window->Timer1_Timer();
-    game.dialogs.answers = {Dialogs::no};
+    game.dialogs.answers = {BoxReply::No};
     EXPECT_FALSE(game.window->Next_Click());
     expectBox(game.dialogs.shown.back(), "INIZIAMO UNA NUOVA GARA  ?", 292, QStringLiteral("INIZIARE NUOVA GARA"));
     EXPECT_EQ(game.ui().txtAnswer, before.txtAnswer) << "the window was not reloaded";
@@ -176,7 +176,7 @@ TEST(NewGame, YesSavesTheRecordAndStartsAFreshGame)
     for (int i = 0; i < 7; ++i)
         game.window->Timer1_Timer();
     const AnswerBox *oldBox = game.ui().txtAnswer;
-    game.dialogs.answers = {Dialogs::yes};
+    game.dialogs.answers = {BoxReply::Yes};
     game.dialogs.names = {QStringLiteral("Bruno")};
     const size_t before = game.dialogs.shown.size();
 
@@ -203,8 +203,8 @@ TEST(NewGame, YesSavesTheRecordAndStartsAFreshGame)
     EXPECT_EQ(ui.lblMessage->caption(), "");
     EXPECT_EQ(ui.txtAnswer->text(), "");
     EXPECT_FALSE(ui.cmdNext->isEnabled());
-    EXPECT_EQ(game.window->correctCount(), 0);
-    EXPECT_EQ(game.window->wrongCount(), 0);
+    EXPECT_EQ(game.window->game().correctCount(), 0);
+    EXPECT_EQ(game.window->game().wrongCount(), 0);
 
     // The new player's first right answer counts from one.
     game.answer(QStringLiteral("6"));
@@ -220,7 +220,7 @@ TEST(NewGame, AnUnbeatenRecordIsLeftAlone)
     game.writeFile(records::holderFileName, "Bice\r\n");
     game.start();
     game.scoreRight(5);
-    game.dialogs.answers = {Dialogs::yes};
+    game.dialogs.answers = {BoxReply::Yes};
     const size_t before = game.dialogs.shown.size();
     EXPECT_TRUE(game.window->Next_Click());
     EXPECT_EQ(game.boxTexts().mid(int(before)).filter(saved).size(), 0);
@@ -240,14 +240,14 @@ TEST(NewGame, TheMenuListDoesNotOutliveTheGameItBelongsTo)
     QMenuBar *bar = window.menuBar();
     QAction *title = window.nextMenu()->menuAction();
 
-    game.dialogs.answers = {Dialogs::no};
+    game.dialogs.answers = {BoxReply::No};
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
     EXPECT_EQ(game.boxTexts().filter("INIZIAMO").size(), 1);
     EXPECT_TRUE(window.nextMenu()->isVisible()) << "after No the list opens as usual";
     window.nextMenu()->close();
     QCoreApplication::processEvents();
 
-    game.dialogs.answers = {Dialogs::yes};
+    game.dialogs.answers = {BoxReply::Yes};
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
     EXPECT_EQ(game.boxTexts().filter("INIZIAMO").size(), 2);
     EXPECT_EQ(game.boxTexts().filter("Come ti chiami?").size(), 2) << "a new game started";
@@ -286,24 +286,61 @@ TEST(Window, CopyItemShowsAnInformationBox)
 
 // A record that cannot be read or kept is told once; the game goes on from 0
 // and a failed save is never reported as done.
-TEST(RecordFailures, PlayGoesOnAndAFailedSaveIsTold)
+// A record that cannot be read is never written over: the game says so once,
+// before the clock starts, and plays without a record.
+TEST(RecordFailures, AnUnreadableRecordIsNeverWrittenOver)
+{
+    struct Row { const char *folder; const char *other; QByteArray otherBytes; const char *bestShown, *holderShown; };
+    const Row rows[] = {
+        {records::holderFileName, records::scoreFileName, "50\r\n", "50\r\n", ""},
+        {records::scoreFileName, records::holderFileName, "Luca\r\n", "", "Luca\r\n"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.folder);
+        Game game;
+        QDir(game.recordDir).mkdir(QLatin1String(row.folder)); // a folder where the file goes
+        game.writeFile(row.other, row.otherBytes);
+        bool clockRanDuringTheBox = true;
+        game.dialogs.whileOpen = [&](const Box &box) {
+            if (box.text.startsWith("Non riesco"))
+                clockRanDuringTheBox = game.ui().Timer1->isActive();
+        };
+        game.start();
+        ASSERT_EQ(game.dialogs.shown.size(), 3u);
+        const Box &failure = game.dialogs.shown[2];
+        EXPECT_EQ(failure.flags, 48);
+        EXPECT_TRUE(failure.text.contains(QLatin1String(row.folder))) << failure.text.toStdString();
+        EXPECT_TRUE(failure.text.contains(QStringLiteral("non sarà registrato")));
+        EXPECT_FALSE(clockRanDuringTheBox);
+        EXPECT_TRUE(game.ui().Timer1->isActive());
+        EXPECT_EQ(game.ui().lblconto->caption(), "00:15:00");
+        EXPECT_EQ(game.ui().lblpunti->caption(), row.bestShown) << "what was read, or nothing";
+        EXPECT_EQ(game.ui().lblnome->caption(), row.holderShown);
+
+        game.dialogs.whileOpen = nullptr;
+        game.scoreRight(51);
+        EXPECT_EQ(game.boxTexts().count(QStringLiteral("E' record")), 0);
+        game.dialogs.answers = {BoxReply::Yes};
+        EXPECT_TRUE(game.window->Next_Click());
+        EXPECT_FALSE(game.boxTexts().join(u'|').contains(saved)) << "nothing saved on a new game";
+        game.scoreRight(51);
+        EXPECT_THROW(game.window->cmdExit_Click(), ProgramEnded);
+        EXPECT_TRUE(game.boxTexts().last().startsWith("Ciao Anna")) << "no save, no save box at the exit";
+        EXPECT_EQ(game.fileBytes(row.other), row.otherBytes);
+    }
+}
+
+// A pasted name keeps the holder file to one line.
+TEST(StartUp, LineBreaksInANameBecomeBlanks)
 {
     Game game;
-    QDir(game.recordDir).mkdir(QLatin1String(records::scoreFileName)); // a folder where the file goes
+    game.dialogs.names = {QStringLiteral("Anna\r\nBruno\t")};
     game.start();
-    const QStringList startUp = game.boxTexts();
-    ASSERT_EQ(startUp.size(), 3);
-    EXPECT_EQ(game.dialogs.shown[2].flags, 48);
-    EXPECT_TRUE(startUp[2].contains(QLatin1String(records::scoreFileName)));
-    EXPECT_EQ(game.ui().lblpunti->caption(), "0");
-    EXPECT_EQ(game.window->quotient(), 6) << "the first problem is posed all the same";
-
+    EXPECT_EQ(game.ui().lblnome1->caption(), "Anna  Bruno ");
+    EXPECT_EQ(game.dialogs.shown[1].text, " Anna  Bruno  vediamo se sei un vero campione  ");
     game.scoreRight(1);
     EXPECT_THROW(game.window->cmdExit_Click(), ProgramEnded);
-    const Box &last = game.dialogs.shown.back();
-    EXPECT_FALSE(last.text.contains(saved));
-    EXPECT_TRUE(last.text.contains(QLatin1String(records::scoreFileName)));
-    EXPECT_EQ(last.flags, 48);
+    EXPECT_EQ(game.fileBytes(records::holderFileName), "Anna  Bruno \r\n");
 }
 
 // The window activates once per load. Coming back to it from a closed box or

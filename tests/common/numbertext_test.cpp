@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <QLocale>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 
 using namespace numbertext;
 
@@ -31,12 +34,20 @@ TEST(NumberText, LeadingNumberOfHugeDigitRunsStaysOrdered)
     EXPECT_EQ(leadingNumber(QStringLiteral("0.") + QString(400, u'0') + QStringLiteral("1")), 0.0);
 }
 
-TEST(NumberText, LeadingNumberIgnoresTheProcessLocale)
+// An Italian desktop reads "2,5" as two and a half: the game must not.
+TEST(NumberText, ReadingsIgnoreTheProcessLocale)
 {
+    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    if (!std::setlocale(LC_NUMERIC, "it_IT.UTF-8"))
+        GTEST_SKIP() << "the it_IT.UTF-8 locale is not generated here (scripts/test.sh generates it)";
+    ASSERT_EQ(std::strtod("2,5", nullptr), 2.5) << "the C library now reads a decimal comma";
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     EXPECT_EQ(leadingNumber(u"2.5"), 2.5);
+    EXPECT_EQ(leadingNumber(u"2,5"), 2.0);
     EXPECT_EQ(strictNumber(u"2.5"), 2.5);
+    EXPECT_EQ(strictNumber(u"2,5"), std::nullopt);
     QLocale::setDefault(QLocale::c());
+    std::setlocale(LC_NUMERIC, before.c_str());
 }
 
 TEST(NumberText, StrictNumberRejectsWhatIsNotANumber)

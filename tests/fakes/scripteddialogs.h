@@ -13,25 +13,31 @@ public:
     struct Box
     {
         QString text;
-        int flags = -1; // -1: an input box
+        int flags = -1; // the box's flag word; -1: an input box
         std::optional<QString> title;
     };
 
-    int messageBox(const QString &text, int flags, const std::optional<QString> &title) override
+    std::vector<Box> shown;
+    std::deque<QString> names;                  // typed at the name prompt; "Anna" once they run out
+    std::deque<BoxReply> answers;               // to Yes/No boxes; No once they run out
+    std::function<void(const Box &)> whileOpen; // runs while a message box waits
+
+protected:
+    BoxReply showMessage(const QString &text, BoxKind kind, const std::optional<QString> &title) override
     {
-        shown.push_back({text, flags, title});
+        shown.push_back({text, static_cast<int>(kind), title});
         if (whileOpen)
             whileOpen(shown.back());
-        if (flags != yesNoQuestionDefaultNo)
-            return ok;
+        if (kind != BoxKind::YesNoQuestionDefaultNo)
+            return BoxReply::Ok;
         if (answers.empty())
-            return no;
-        const int answer = answers.front();
+            return BoxReply::No;
+        const BoxReply answer = answers.front();
         answers.pop_front();
         return answer;
     }
 
-    QString inputBox(const QString &prompt, const QString &title) override
+    QString askText(const QString &prompt, const QString &title) override
     {
         shown.push_back({prompt, -1, title});
         if (names.empty())
@@ -40,9 +46,4 @@ public:
         names.pop_front();
         return name;
     }
-
-    std::vector<Box> shown;
-    std::deque<QString> names;             // typed at the name prompt; "Anna" once they run out
-    std::deque<int> answers;               // to Yes/No boxes; No once they run out
-    std::function<void(const Box &)> whileOpen; // runs while a message box waits
 };

@@ -73,18 +73,6 @@ TEST(PoseProblem, RangesHoldOverAGridOfDraws)
             }
 }
 
-TEST(RecordNotice, ShownOnlyOneAboveTheStoredBest)
-{
-    struct Row { const char *best, *score; bool shown; };
-    const Row rows[] = {
-        {"5", "6", true}, {"5", "5", false}, {"5", "7", false},
-        {"", "1", true}, {"", "0", false}, {"5\r\n", "6", true}, {"abc", "1", true},
-        {"-3", "-2", true}, {"7xyz", "8", true}, {"5", "", false}, {"5", "six", false},
-    };
-    for (const Row &row : rows)
-        EXPECT_EQ(isRecordNotice(row.best, row.score), row.shown) << row.best << " / " << row.score;
-}
-
 TEST(Gradient, BandsRunFromBlue0To255OnAFixedTint)
 {
     Problem p;
