@@ -6,14 +6,14 @@
 #
 # GAME is the quozzolo executable. This script starts Xvfb, a private D-Bus
 # session bus and the accessibility bus on it, then hands over to
-# play_e2e.py, which plays five games and checks verdicts, counts, boxes and
+# play_e2e.py, which plays six games and checks verdicts, counts, boxes and
 # record files. OUTPUT_DIR receives e2e_window.png (the window after a
 # verdict), e2e_record.png (a game that starts with a stored record),
 # e2e_atspi_tree.txt (the main window's accessibility tree after a verdict),
 # each game's output and, on a failure, e2e_failure.png.
 #
 # Exit status: 0 passed, 1 failed, 77 skipped: Xvfb, xdotool, the D-Bus or
-# accessibility bus, or pyatspi is missing or does not start. bash
+# accessibility bus, pyatspi or libfaketime is missing or does not start. bash
 # scripts/test.sh installs all of them, so CI never skips.
 set -euo pipefail
 
