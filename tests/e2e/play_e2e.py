@@ -224,9 +224,10 @@ class Game:
                 last_error = error
             if time.monotonic() > end:
                 if self.application() is None:
-                    raise Failure(f"no {what}: the game (pid {self.pid}) never showed up on the accessibility bus")
+                    raise Failure(f"waited in vain for {what}: the game (pid {self.pid}) never showed up"
+                                  " on the accessibility bus")
                 shown = "; ".join(f"{t!r}: {x!r}" for t, x, _ in self.boxes_showing()) or "no box"
-                raise Failure(f"no {what} within {deadline:.0f} s ({shown} showing"
+                raise Failure(f"waited {deadline:.0f} s in vain for {what} ({shown} showing"
                               + (f"; last error: {last_error}" if last_error else "") + ")")
             time.sleep(POLL)
 
@@ -281,7 +282,7 @@ class Game:
                     if states_of(node)["showing"]:
                         return shown_title
             return None
-        shown_title = self.wait(f"box {title!r} saying {text!r}", found, deadline)
+        shown_title = self.wait(f"the box {title!r} saying {text!r}", found, deadline)
         if check:
             check()
         self.focus(shown_title)
@@ -325,7 +326,7 @@ class Game:
                     return any(states_of(n)["focused"] for _, n in walk(node)
                                if n.getRole() in (pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY))
             return False
-        self.wait("name box 'Come ti chiami?' with its entry focused", name_box)
+        self.wait("the name box 'Come ti chiami?' with its entry focused", name_box)
         self.focus(NAME_TITLE)
         self.type(self.name, "Return")
         self.boxes.append((NAME_TITLE, "Come ti chiami?"))
@@ -356,7 +357,12 @@ class Game:
         self.type(str(typed), "Return")
         def judged():
             w = self.main_window()
-            return w if w is not None and w.verdict and w.counts["totali"] == counts_after[2] else None
+            if w is None or w.counts["totali"] != counts_after[2]:
+                return None
+            if not w.verdict:
+                raise Failure(f"the answer is counted, but 'Nuovo calcolo' is described"
+                              f" {w.next_button.description!r}, no verdict")
+            return w
         window = self.wait(f"a verdict on {typed} for {window.problem!r}", judged)
         verdict = window.verdict
         if right and verdict not in PRAISES:
