@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2317  # the functions are called through trap and poll
 # End-to-end test: plays the real game under a virtual X server of its own,
 # typing real X key events, and reads the game as a screen reader does.
 #
@@ -94,12 +95,14 @@ xvfb_ready() {
     [[ -s "$work/display" ]]
 }
 poll xvfb_ready || skip "Xvfb did not start (see $outdir/e2e_xvfb.log)"
-export DISPLAY=":$(head -n 1 "$work/display")"
+DISPLAY=":$(head -n 1 "$work/display")"
+export DISPLAY
 
 if ! bus="$(dbus-daemon --session --fork --print-address=1 --print-pid=1 2>"$outdir/e2e_dbus.log")"; then
     skip "no D-Bus session bus (see $outdir/e2e_dbus.log)"
 fi
-export DBUS_SESSION_BUS_ADDRESS="$(sed -n 1p <<<"$bus")"
+DBUS_SESSION_BUS_ADDRESS="$(sed -n 1p <<<"$bus")"
+export DBUS_SESSION_BUS_ADDRESS
 pids+=("$(sed -n 2p <<<"$bus")")
 
 # The launcher starts the accessibility bus and registers it on the session
