@@ -28,7 +28,7 @@ import pyatspi
 
 POLL = 0.02       # seconds between two looks at the tree
 DEADLINE = 10.0   # seconds any one expected change may take
-TIME_SPEED = 180  # the time-out game's clocks run this many times faster
+TIME_SPEED = 120  # the time-out game's clocks run this many times faster
 
 MAIN_TITLE = " Giochiamo con le Quozzolo"
 NAME_TITLE = "Gioca con le Quozzolo"
