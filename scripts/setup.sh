@@ -25,6 +25,7 @@ QUOZZOLO_BUILD_PACKAGES=(
 # server, a tool that types into it, and one that takes a screenshot.
 QUOZZOLO_DESKTOP_TEST_PACKAGES=(
     xvfb xauth xdotool imagemagick
+    dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 faketime  # the end-to-end test reads the accessibility tree; a time-out in seconds
 )
 
 # Installs those of the given Debian packages that are not installed yet.
