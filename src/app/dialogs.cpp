@@ -24,10 +24,7 @@ int QtDialogs::messageBox(const QString &text, int flags, const std::optional<QS
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, visibleOwner());
     // Names typed by the player end up in these texts: never read them as markup.
     box.setTextFormat(Qt::PlainText);
-    // The player reads Italian; Qt's own button texts would be English.
     if (yesNo) {
-        box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sì"));
-        box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
         box.setDefaultButton((flags & 0x300) == 256 ? QMessageBox::No : QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
     }
