@@ -11,15 +11,27 @@
 
 QUOZZOLO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
-# What building and running the game needs. The xcb and offscreen platform
+# What building and playing the game needs. The xcb and offscreen platform
 # plugins ship in libqt6gui6, which qt6-base-dev pulls in (qt6-qpa-plugins
 # holds only the vnc platform and the tuio input plugin, so it is not
-# needed). fonts-liberation gives the labels a real Arial/Times metric font.
-QUOZZOLO_BUILD_PACKAGES=(
+# needed). qt6-translations-l10n gives Qt's own strings in Italian;
+# fonts-liberation gives the labels a real Arial/Times metric font.
+QUOZZOLO_PLAY_PACKAGES=(
     build-essential cmake ninja-build
-    qt6-base-dev libgtest-dev libbenchmark-dev
+    qt6-base-dev qt6-translations-l10n
     fonts-liberation
 )
+
+# What the tests and benchmarks add: the test and benchmark libraries, the
+# desktop entry and metainfo validators, and what builds and checks the
+# Debian package.
+QUOZZOLO_TEST_PACKAGES=(
+    libgtest-dev libbenchmark-dev
+    desktop-file-utils appstream
+    dpkg-dev fakeroot file lintian
+)
+
+QUOZZOLO_BUILD_PACKAGES=("${QUOZZOLO_PLAY_PACKAGES[@]}" "${QUOZZOLO_TEST_PACKAGES[@]}")
 
 # What the end-to-end test and the measuring scripts add: a virtual X
 # server, a tool that types into it, and one that takes a screenshot.
@@ -40,6 +52,15 @@ quozzolo_require_packages() {
         return 0
     fi
 
+    if ! command -v apt-get >/dev/null 2>&1 || ! command -v dpkg-query >/dev/null 2>&1; then
+        echo "quozzolo: no apt-get here (this script installs Debian 12 packages)." >&2
+        echo "quozzolo: install the equivalents of: ${missing[*]}" >&2
+        echo "quozzolo: then build by hand:" >&2
+        echo "    cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release" >&2
+        echo "    cmake --build build-release" >&2
+        echo "    build-release/src/app/quozzolo" >&2
+        return 1
+    fi
     echo "quozzolo: installing missing packages: ${missing[*]}" >&2
     local sudo=()
     if ((EUID != 0)); then
