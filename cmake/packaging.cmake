@@ -6,9 +6,8 @@ set(quozzolo_debian_docs ${CMAKE_INSTALL_DATADIR}/doc/quozzolo)
 configure_file(data/debian/changelog.in debian/changelog @ONLY)
 find_program(QUOZZOLO_GZIP gzip)
 if(QUOZZOLO_GZIP)
-    # -n: no name or time stamp inside, so the same sources give the same package.
     add_custom_command(OUTPUT debian/changelog.gz
-        COMMAND ${QUOZZOLO_GZIP} -9nf -k debian/changelog
+        COMMAND ${QUOZZOLO_GZIP} -9nfk debian/changelog
         DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
     add_custom_target(quozzolo_debian_changelog ALL DEPENDS debian/changelog.gz)

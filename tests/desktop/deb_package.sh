@@ -59,6 +59,7 @@ expected="./usr/bin/quozzolo
 ./usr/share/icons/hicolor/48x48/apps/example.scuolafantasia.Quozzolo.png
 ./usr/share/icons/hicolor/64x64/apps/example.scuolafantasia.Quozzolo.png
 ./usr/share/icons/hicolor/scalable/apps/example.scuolafantasia.Quozzolo.svg
+./usr/share/man/man1/quozzolo.1.gz
 ./usr/share/metainfo/example.scuolafantasia.Quozzolo.metainfo.xml"
 actual="$(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | LC_ALL=C sort)"
 if [[ "$actual" != "$expected" ]]; then

@@ -20,6 +20,7 @@ expected="./bin/quozzolo
 ./share/icons/hicolor/48x48/apps/example.scuolafantasia.Quozzolo.png
 ./share/icons/hicolor/64x64/apps/example.scuolafantasia.Quozzolo.png
 ./share/icons/hicolor/scalable/apps/example.scuolafantasia.Quozzolo.svg
+./share/man/man1/quozzolo.1.gz
 ./share/metainfo/example.scuolafantasia.Quozzolo.metainfo.xml"
 actual="$(cd "$prefix" && find . ! -type d | LC_ALL=C sort)"
 if [[ "$actual" != "$expected" ]]; then
