@@ -21,11 +21,11 @@ set(CPACK_PACKAGE_NAME quozzolo)
 set(CPACK_PACKAGE_VENDOR "Tizio e Caio")
 set(CPACK_PACKAGE_CONTACT "Tizio e Caio <quozzolo@scuola-fantasia.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "drill game in the division of signed integers")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Quozzolo poses one exact division between signed integers after the other;\n"
-    "the player types the quotient and the game judges it and keeps the score.\n"
-    "A game lasts fifteen minutes, and the best score is kept with its holder's\n"
-    "name. All of the game's texts are in Italian.")
+# One string: separate ones would be joined with ";" into the control file.
+set(CPACK_PACKAGE_DESCRIPTION "Quozzolo poses one exact division between signed integers after the other;
+the player types the quotient and the game judges it and keeps the score.
+A game lasts fifteen minutes, and the best score is kept with its holder's
+name. All of the game's texts are in Italian.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -46,6 +46,13 @@ expect_field Depends '(^|, )libqt6widgets6 '
 expect_field Depends '(^|, )libc6 '
 expect_field Recommends '(^|, )qt6-translations-l10n(,|$)'
 expect_field Recommends '(^|, )fonts-liberation(,|$)'
+description="$(field Description)"
+if [[ "$description" != "drill game in the division of signed integers"$'\n'" Quozzolo poses one exact division "* ]] \
+    || grep -q '^ ;' <<<"$description"; then
+    echo "FAIL: Description is:"
+    printf '%s\n' "$description"
+    fail=1
+fi
 
 expected="./usr/bin/quozzolo
 ./usr/share/applications/example.scuolafantasia.Quozzolo.desktop
