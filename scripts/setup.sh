@@ -11,32 +11,35 @@
 
 QUOZZOLO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
-# What building and playing the game needs. The xcb and offscreen platform
+# What building and running the game needs. The xcb and offscreen platform
 # plugins ship in libqt6gui6, which qt6-base-dev pulls in (qt6-qpa-plugins
 # holds only the vnc platform and the tuio input plugin, so it is not
-# needed). qt6-translations-l10n gives Qt's own strings in Italian;
-# fonts-liberation gives the labels a real Arial/Times metric font.
+# needed). fonts-liberation gives the labels a real Arial/Times metric font.
+QUOZZOLO_BUILD_PACKAGES=(
+    build-essential cmake ninja-build
+    qt6-base-dev libgtest-dev libbenchmark-dev
+    fonts-liberation
+)
+
+# What the end-to-end test and the measuring scripts add: a virtual X
+# server, a tool that types into it, and one that takes a screenshot.
+QUOZZOLO_DESKTOP_TEST_PACKAGES=(
+    xvfb xauth xdotool imagemagick
+)
+
+# Playing needs less: none of the test and benchmark libraries.
+# qt6-translations-l10n gives Qt's own strings (context menu, Sì/No) in Italian.
 QUOZZOLO_PLAY_PACKAGES=(
     build-essential cmake ninja-build
     qt6-base-dev qt6-translations-l10n
     fonts-liberation
 )
 
-# What the tests and benchmarks add: the test and benchmark libraries, the
-# desktop entry and metainfo validators, and what builds and checks the
-# Debian package.
-QUOZZOLO_TEST_PACKAGES=(
-    libgtest-dev libbenchmark-dev
-    desktop-file-utils appstream
+# The tests also check Qt's Italian strings, validate the desktop entry and
+# metainfo, and build and check the Debian package.
+QUOZZOLO_BUILD_PACKAGES+=(
+    qt6-translations-l10n desktop-file-utils appstream
     dpkg-dev fakeroot file lintian
-)
-
-QUOZZOLO_BUILD_PACKAGES=("${QUOZZOLO_PLAY_PACKAGES[@]}" "${QUOZZOLO_TEST_PACKAGES[@]}")
-
-# What the end-to-end test and the measuring scripts add: a virtual X
-# server, a tool that types into it, and one that takes a screenshot.
-QUOZZOLO_DESKTOP_TEST_PACKAGES=(
-    xvfb xauth xdotool imagemagick
 )
 
 # Installs those of the given Debian packages that are not installed yet.
