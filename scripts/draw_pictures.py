@@ -1,20 +1,16 @@
 #!/usr/bin/env python3
-"""Draws Quozzolo's pictures and writes them as XPM, PNG and SVG files.
+"""Draws Quozzolo's pictures and writes them as XPM files.
 
 Every picture is computed pixel by pixel from simple shapes, so the
 artwork can be tweaked here and regenerated. Run by hand; the outputs in
-src/app/assets/ and data/icons/ are checked in and the build does not run
-this script. Each output is read back and checked before the script ends.
+src/app/assets/ are checked in and the build does not run this script.
 
-    python3 scripts/draw_pictures.py [root-folder]
+    python3 scripts/draw_pictures.py [output-folder]
 """
 
 import math
 import os
-import struct
 import sys
-import xml.etree.ElementTree as ElementTree
-import zlib
 
 # Classic 16-colour VGA palette: the buttons and the stopwatch stay inside it.
 BLACK = (0x00, 0x00, 0x00)
@@ -146,169 +142,51 @@ FONT = {
           "."],
 }
 
-# Where a glyph is drawn big enough, the empty corner cells of its bowls are
-# filled with quarter discs: (corner x, corner y, quadrant x, quadrant y) in
-# cells, the disc's radius one cell. The colon's cells become round dots.
-ROUNDING = {
-    'a': [(1, 2, -1, -1), (1, 4, -1, 1)],
-    'b': [(2, 3, 1, -1), (2, 4, 1, 1)],
-}
-ROUND_DOTS = {':'}
 
-ICON_SIZES = (16, 22, 32, 48, 64, 128, 256)
-ICON_TEXT = (0x00, 0x00, 0xFF)
-ICON_FRAME = (0x00, 0x20, 0xC0)
-ICON_TOP, ICON_BOTTOM = 0x40, 0xD8
+def text_width(text, scale, gap):
+    return sum(len(FONT[c][0]) * scale for c in text) + gap * (len(text) - 1)
 
 
-def icon_layout(size):
-    """Frame width, cell and gap (pixels) and minus width (cells) for one
-    size. A cell is one pixel of the 3x5 font; whole-pixel cells keep the
-    stems sharp at every size."""
-    if size <= 16:
-        # Room for 12 pixels of text between one-pixel frames: the minus
-        # gives up a column so that a blank pixel stays on either side.
-        return 1, 1, 1, 2
-    if size <= 22:
-        return 1, 1, 2, 3
-    unit = size // 16
-    return unit, unit, unit, 3
+def draw_text(canvas, text, x, y, scale, gap, colour):
+    for c in text:
+        glyph = FONT[c]
+        for gy, row in enumerate(glyph):
+            for gx, bit in enumerate(row):
+                if bit == '#':
+                    for sy in range(scale):
+                        for sx in range(scale):
+                            canvas.set(x + gx * scale + sx,
+                                       y + gy * scale + sy, colour)
+        x += len(glyph[0]) * scale + gap
 
 
-def icon_shapes(size):
-    """The text as primitives in pixels: ('rect', x, y, w, h),
-    ('quarter', cx, cy, r, qx, qy), ('dot', cx, cy, r)."""
-    border, cell, gap, minus = icon_layout(size)
-    rounded = cell >= 3
-    widths = [minus if ch == '-' else len(FONT[ch][0]) for ch in "-a:b"]
-    total = sum(widths) * cell + gap * 3
-    x = (size - total + 1) // 2
-    y = (size - 5 * cell) // 2
-    shapes = []
-    for ch, w in zip("-a:b", widths):
-        for gy, row in enumerate(FONT[ch]):
-            run = [gx for gx, bit in enumerate(row) if bit == '#'][:w]
-            for gx in run:
-                px, py = x + gx * cell, y + gy * cell
-                if rounded and ch in ROUND_DOTS:
-                    shapes.append(('dot', px + cell / 2, py + cell / 2,
-                                   cell * 0.6))
-                else:
-                    shapes.append(('rect', px, py, cell, cell))
-        if rounded:
-            for cx, cy, qx, qy in ROUNDING.get(ch, []):
-                shapes.append(('quarter', x + cx * cell, y + cy * cell,
-                               cell, qx, qy))
-        x += w * cell + gap
-    return shapes
-
-
-def shape_bounds(shape):
-    kind = shape[0]
-    if kind == 'rect':
-        _, x, y, w, h = shape
-        return x, y, x + w, y + h
-    if kind == 'quarter':
-        _, cx, cy, r, qx, qy = shape
-        return (min(cx, cx + qx * r), min(cy, cy + qy * r),
-                max(cx, cx + qx * r), max(cy, cy + qy * r))
-    _, cx, cy, r = shape
-    return cx - r, cy - r, cx + r, cy + r
-
-
-def shape_contains(shape, x, y):
-    x0, y0, x1, y1 = shape_bounds(shape)
-    if not (x0 <= x < x1 and y0 <= y < y1):
-        return False
-    if shape[0] == 'rect':
-        return True
-    return (x - shape[1]) ** 2 + (y - shape[2]) ** 2 <= shape[3] ** 2
-
-
-def coverage(shapes, size, samples=8):
-    """Fraction of each pixel that the shapes cover; they must not overlap."""
-    cover = [[0.0] * size for _ in range(size)]
-    step = 1.0 / samples
-    for shape in shapes:
-        x0, y0, x1, y1 = shape_bounds(shape)
-        for py in range(max(0, math.floor(y0)), min(size, math.ceil(y1))):
-            for px in range(max(0, math.floor(x0)), min(size, math.ceil(x1))):
-                hits = sum(shape_contains(shape, px + (i + 0.5) * step,
-                                          py + (j + 0.5) * step)
-                           for j in range(samples) for i in range(samples))
-                cover[py][px] = min(1.0, cover[py][px] + hits / samples ** 2)
-    return cover
-
-
-def blend(under, over, alpha):
-    return tuple(round(u + (o - u) * alpha) for u, o in zip(under, over))
-
-
-def icon_grey(y, size):
-    t = y / (size - 1)
-    g = round(ICON_TOP + (ICON_BOTTOM - ICON_TOP) * t)
-    return (g, g, g)
-
+# ---- pictures --------------------------------------------------------------
 
 def icon(size):
     """'-a : b' in blue on a dark-to-light grey gradient, blue frame."""
     c = Canvas(size)
-    border = icon_layout(size)[0]
+    border = 2 if size >= 32 else 1
+    top, bottom = 0x40, 0xD8
     for y in range(size):
+        t = y / (size - 1)
+        g = round(top + (bottom - top) * t)
         for x in range(size):
-            c.set(x, y, icon_grey(y, size))
+            c.set(x, y, (g, g, g))
+    frame = (0x00, 0x20, 0xC0)
     for y in range(size):
         for x in range(size):
             if min(x, y, size - 1 - x, size - 1 - y) < border:
-                c.set(x, y, ICON_FRAME)
-    cover = coverage(icon_shapes(size), size)
-    for y in range(size):
-        for x in range(size):
-            if cover[y][x] > 0:
-                c.set(x, y, blend(c.get(x, y), ICON_TEXT, cover[y][x]))
+                c.set(x, y, frame)
+    # Doubling the 3x5 glyphs keeps the 32 px icon readable; at 16 px
+    # there is only room for the bare glyphs and no minus sign.
+    if size >= 32:
+        text, scale, gap = "-a:b", 2, 2
+    else:
+        text, scale, gap = "a:b", 1, 1
+    x = (size - text_width(text, scale, gap) + 1) // 2
+    y = (size - 5 * scale) // 2
+    draw_text(c, text, x, y, scale, gap, (0x00, 0x00, 0xFF))
     return c
-
-
-def icon_svg():
-    """The icon as plain SVG 1.1 on a 64-unit grid; no fonts, the letters
-    are the same rectangles and quarter discs as the 64 px picture."""
-    size = 64
-    border = icon_layout(size)[0]
-    hexc = lambda c: "#%02X%02X%02X" % c
-    out = ['<?xml version="1.0" encoding="UTF-8"?>',
-           '<svg xmlns="http://www.w3.org/2000/svg" version="1.1" '
-           'width="%d" height="%d" viewBox="0 0 %d %d">' % ((size,) * 4),
-           '  <defs>',
-           '    <linearGradient id="grey" x1="0" y1="0" x2="0" y2="1">',
-           '      <stop offset="0" stop-color="%s"/>' % hexc(icon_grey(0, 2)),
-           '      <stop offset="1" stop-color="%s"/>' % hexc(icon_grey(1, 2)),
-           '    </linearGradient>',
-           '  </defs>',
-           '  <rect x="0" y="0" width="%d" height="%d" fill="%s"/>'
-           % (size, size, hexc(ICON_FRAME)),
-           '  <rect x="%d" y="%d" width="%d" height="%d" fill="url(#grey)"/>'
-           % (border, border, size - 2 * border, size - 2 * border),
-           '  <g fill="%s">' % hexc(ICON_TEXT)]
-    num = lambda v: ("%.2f" % v).rstrip('0').rstrip('.')
-    for shape in icon_shapes(size):
-        kind = shape[0]
-        if kind == 'rect':
-            _, x, y, w, h = shape
-            out.append('    <rect x="%s" y="%s" width="%s" height="%s"/>'
-                       % tuple(map(num, (x, y, w, h))))
-        elif kind == 'dot':
-            _, cx, cy, r = shape
-            out.append('    <circle cx="%s" cy="%s" r="%s"/>'
-                       % tuple(map(num, (cx, cy, r))))
-        else:
-            _, cx, cy, r, qx, qy = shape
-            # Centre, along x to the rim, round the arc to the rim along y.
-            sweep = 1 if qx * qy > 0 else 0
-            out.append('    <path d="M%s %sH%sA%s %s 0 0 %d %s %sZ"/>'
-                       % (num(cx), num(cy), num(cx + qx * r), num(r), num(r),
-                          sweep, num(cx), num(cy + qy * r)))
-    out += ['  </g>', '</svg>']
-    return "\n".join(out) + "\n"
 
 
 def face_geometry(size):
@@ -503,60 +381,6 @@ def to_xpm(canvas, name):
     return "\n".join(lines) + "\n"
 
 
-# ---- PNG output, and a reader for checking it -----------------------------
-
-def to_png(canvas):
-    """8-bit RGBA, no filtering; transparent pixels are (0, 0, 0, 0)."""
-    def chunk(kind, data):
-        body = kind + data
-        return (struct.pack(">I", len(data)) + body +
-                struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF))
-
-    raw = bytearray()
-    for row in canvas.px:
-        raw.append(0)
-        for p in row:
-            raw += bytes((0, 0, 0, 0)) if p is None else bytes(p) + b"\xff"
-    header = struct.pack(">IIBBBBB", canvas.w, canvas.h, 8, 6, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
-            chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
-
-
-def read_png(data):
-    """Pixels of a PNG that to_png wrote, as a list of rows of RGBA tuples."""
-    assert data[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG"
-    pos, idat, header = 8, b"", None
-    while pos < len(data):
-        length, = struct.unpack(">I", data[pos:pos + 4])
-        kind = data[pos + 4:pos + 8]
-        body = data[pos + 8:pos + 8 + length]
-        crc, = struct.unpack(">I", data[pos + 8 + length:pos + 12 + length])
-        assert crc == zlib.crc32(kind + body) & 0xFFFFFFFF, "bad CRC"
-        if kind == b"IHDR":
-            header = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            idat += body
-        pos += 12 + length
-    w, h, depth, colour_type = header[:4]
-    assert (depth, colour_type) == (8, 6), "not 8-bit RGBA"
-    raw = zlib.decompress(idat)
-    stride = 1 + 4 * w
-    assert len(raw) == h * stride
-    rows = []
-    for y in range(h):
-        line = raw[y * stride:(y + 1) * stride]
-        assert line[0] == 0, "filtered row"
-        rows.append([tuple(line[1 + 4 * x:5 + 4 * x]) for x in range(w)])
-    return rows
-
-
-def png_matches(data, canvas):
-    rows = read_png(data)
-    want = [[(0, 0, 0, 0) if p is None else p + (255,) for p in row]
-            for row in canvas.px]
-    return rows == want
-
-
 def check(name, canvas, vga):
     colours = canvas.colours()
     if vga:
@@ -565,52 +389,11 @@ def check(name, canvas, vga):
             name, extra)
 
 
-APP_ID = "example.scuolafantasia.Quozzolo"
-
-
-def check_icon(size, canvas):
-    """The text lies wholly inside the frame with a blank pixel around it,
-    and the grey runs dark to light."""
-    border = icon_layout(size)[0]
-    bounds = [shape_bounds(s) for s in icon_shapes(size)]
-    left = min(b[0] for b in bounds)
-    top = min(b[1] for b in bounds)
-    right = max(b[2] for b in bounds)
-    bottom = max(b[3] for b in bounds)
-    assert left >= border + 1 and top >= border + 1 and \
-        right <= size - border - 1 and bottom <= size - border - 1, \
-        "icon %d: text touches the frame" % size
-    assert canvas.get(size // 2, border) < canvas.get(size // 2, size - 1 - border)
-    assert canvas.get(0, 0) == ICON_FRAME
-    inked = sum(1 for row in canvas.px for p in row if p == ICON_TEXT)
-    assert inked >= 20, "icon %d: too little text" % size
-
-
-def check_svg(text):
-    root = ElementTree.fromstring(text)
-    ns = "{http://www.w3.org/2000/svg}"
-    assert root.tag == ns + "svg" and root.get("version") == "1.1"
-    tags = {e.tag for e in root.iter()}
-    assert ns + "text" not in tags and "font" not in text, "SVG uses a font"
-    assert "href" not in text, "SVG refers to another file"
-    assert len(root.findall(".//%sg/*" % ns)) >= 10, "SVG has no letters"
-
-
-def write(path, data):
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    mode = "wb" if isinstance(data, bytes) else "w"
-    with open(path, mode, **({} if mode == "wb" else
-                             {"encoding": "ascii", "newline": "\n"})) as f:
-        f.write(data)
-    print(path)
-
-
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, os.pardir)
-    root = os.path.normpath(root)
-    assets = os.path.join(root, "src", "app", "assets")
-    hicolor = os.path.join(root, "data", "icons", "hicolor")
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.normpath(
+        os.path.join(here, os.pardir, "src", "app", "assets"))
+    os.makedirs(out, exist_ok=True)
 
     pictures = []
     for size in (32, 16):
@@ -631,20 +414,10 @@ def main():
 
     for name, canvas, vga in pictures:
         check(name, canvas, vga)
-        write(os.path.join(assets, name + ".xpm"),
-              to_xpm(canvas, name + "_xpm"))
-
-    for size in ICON_SIZES:
-        canvas = icon(size)
-        check_icon(size, canvas)
-        path = os.path.join(hicolor, "%dx%d" % (size, size), "apps",
-                            APP_ID + ".png")
-        write(path, to_png(canvas))
-        with open(path, "rb") as f:
-            assert png_matches(f.read(), canvas), path + " reads back wrong"
-    svg = icon_svg()
-    check_svg(svg)
-    write(os.path.join(hicolor, "scalable", "apps", APP_ID + ".svg"), svg)
+        path = os.path.join(out, name + ".xpm")
+        with open(path, "w", encoding="ascii", newline="\n") as f:
+            f.write(to_xpm(canvas, name + "_xpm"))
+        print(path)
 
 
 if __name__ == "__main__":
