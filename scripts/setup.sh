@@ -28,6 +28,21 @@ QUOZZOLO_DESKTOP_TEST_PACKAGES=(
     dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 faketime  # the end-to-end test reads the accessibility tree; a time-out in seconds
 )
 
+# Playing needs less: none of the test and benchmark libraries.
+# qt6-translations-l10n gives Qt's own strings (context menu, Sì/No) in Italian.
+QUOZZOLO_PLAY_PACKAGES=(
+    build-essential cmake ninja-build
+    qt6-base-dev qt6-translations-l10n
+    fonts-liberation
+)
+
+# The tests also check Qt's Italian strings, validate the desktop entry and
+# metainfo, and build and check the Debian package.
+QUOZZOLO_BUILD_PACKAGES+=(
+    qt6-translations-l10n desktop-file-utils appstream
+    dpkg-dev fakeroot file lintian
+)
+
 # Installs those of the given Debian packages that are not installed yet.
 quozzolo_require_packages() {
     local missing=() pkg status
@@ -41,6 +56,15 @@ quozzolo_require_packages() {
         return 0
     fi
 
+    if ! command -v apt-get >/dev/null 2>&1 || ! command -v dpkg-query >/dev/null 2>&1; then
+        echo "quozzolo: no apt-get here (this script installs Debian 12 packages)." >&2
+        echo "quozzolo: install the equivalents of: ${missing[*]}" >&2
+        echo "quozzolo: then build by hand:" >&2
+        echo "    cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release" >&2
+        echo "    cmake --build build-release" >&2
+        echo "    build-release/src/app/quozzolo" >&2
+        return 1
+    fi
     echo "quozzolo: installing missing packages: ${missing[*]}" >&2
     local sudo=()
     if ((EUID != 0)); then

@@ -26,10 +26,7 @@ BoxReply QtDialogs::showMessage(const QString &text, BoxKind kind, const std::op
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, visibleOwner());
     // Names typed by the player end up in these texts: never read them as markup.
     box.setTextFormat(Qt::PlainText);
-    // The player reads Italian; Qt's own button texts would be English.
     if (yesNo) {
-        box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sì"));
-        box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
         box.setDefaultButton((flags & 0x300) == 256 ? QMessageBox::No : QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
     }

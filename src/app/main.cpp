@@ -1,10 +1,16 @@
+#include "appinfo.h"
+#include "commandline.h"
 #include "controls.h"
 #include "dialogs.h"
+#include "displayguard.h"
+#include "pictures.h"
+#include "qttranslation.h"
 #include "randomsource.h"
 #include "recordstore.h"
 #include "tavola.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDate>
 #include <QLocale>
 #include <cstdio>
@@ -12,8 +18,31 @@
 
 int main(int argc, char *argv[])
 {
+    QCoreApplication::setApplicationName(QStringLiteral("Quozzolo"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(appinfo::version));
+
+    // --help, --version and a wrong option are answered before any window
+    // system is needed, so they work without a display.
+    QString platform, display;
+    {
+        QCoreApplication early(argc, argv);
+        installQtItalian(early);
+        const CommandLine commandLine(early.arguments());
+        if (const std::optional<int> code = commandLine.exitCode()) {
+            std::fputs(commandLine.standardOutput().toLocal8Bit().constData(), stdout);
+            std::fputs(commandLine.standardError().toLocal8Bit().constData(), stderr);
+            return *code;
+        }
+        platform = commandLine.platform();
+        display = commandLine.display();
+    }
+
+    DisplayGuard guard(platform, display);
     QApplication app(argc, argv);
-    app.setApplicationName(QStringLiteral("Quozzolo"));
+    guard.release();
+    installQtItalian(app);
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(appinfo::id));
+    QApplication::setWindowIcon(pictures::windowIcon());
     // Start-up boxes stand alone before the window shows, and a new game
     // hides the window while it asks the name again: neither ends the program.
     app.setQuitOnLastWindowClosed(false);
