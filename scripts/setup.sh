@@ -27,6 +27,11 @@ QUOZZOLO_DESKTOP_TEST_PACKAGES=(
     xvfb xauth xdotool imagemagick
 )
 
+# What the fuzzing script adds: clang with libFuzzer and the sanitizer runtimes.
+QUOZZOLO_FUZZ_PACKAGES=(
+    clang libclang-rt-14-dev
+)
+
 # Installs those of the given Debian packages that are not installed yet.
 quozzolo_require_packages() {
     local missing=() pkg status
