@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSysInfo>
 #include <QThread>
 
 #include <array>
@@ -20,6 +21,7 @@
 #else
 #include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -456,12 +458,18 @@ public:
         file.setStaleLockTime(0);
     }
 
-    State acquire(int timeout)
+    State acquire(int timeout, const QString &dir)
     {
         const QDeadlineTimer deadline(timeout);
         for (;;) {
-            if (file.tryLock(20))
+            if (file.tryLock(20)) {
+                // In a shared folder, let another player's game take over
+                // this lock should this game die holding it.
+                QFile::setPermissions(file.fileName(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
+                                                           | QFile::ReadOther
+                                                           | (newFileMode(dir) & 020 ? QFile::WriteGroup : QFile::Permissions()));
                 return State::Held;
+            }
             switch (file.error()) {
             case QLockFile::PermissionError:
                 return State::ReadOnlyFolder;
@@ -477,26 +485,50 @@ public:
             // goes for the file QLockFile itself holds while it clears a dead
             // game's lock, too.
             for (const QString &name : {file.fileName(), file.fileName() + QLatin1String(".rmlock")})
-                removeIfOwnerless(name);
+                removeIfAbandoned(name);
             if (deadline.hasExpired())
                 return State::Busy;
         }
     }
 
 private:
-    static void removeIfOwnerless(const QString &name)
+    // QLockFile takes over a dead game's lock only when it may open the
+    // lock file for writing, which in a shared folder another player's file
+    // does not allow; and never one with no owner written in it.
+    static void removeIfAbandoned(const QString &name)
     {
-        // The owner writes itself in right after creating the file; give it
-        // a moment. Removing is safe even then: on Unix QLockFile refuses to
-        // remove a lock whose file a live owner still holds locked.
         const QFileInfo info(name);
-        if (!info.exists() || info.lastModified().msecsTo(QDateTime::currentDateTime()) < 200)
+        if (!info.exists())
             return;
+        const qint64 age = info.lastModified().msecsTo(QDateTime::currentDateTime());
         QLockFile probe(name);
         qint64 pid = 0;
         QString host, app;
-        if (!probe.getLockInfo(&pid, &host, &app))
-            probe.removeStaleLockFile();
+        bool dead = false;
+        if (!probe.getLockInfo(&pid, &host, &app)) {
+            // The owner writes itself in right after creating the file; give
+            // it a moment. Even then, on Unix QLockFile refuses to remove a
+            // file that a live owner still holds locked.
+            if (age > 200 && probe.removeStaleLockFile())
+                return;
+            dead = age > 3000;
+        } else {
+#ifndef Q_OS_WIN
+            dead = host == QSysInfo::machineHostName() && pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+#endif
+        }
+        if (!dead)
+            return;
+        // Under the same guard QLockFile uses, so that two games clearing
+        // the same dead lock never remove the fresh lock of a third.
+        QLockFile guard(name + QLatin1String(".rmlock"));
+        if (!guard.tryLock(0))
+            return;
+        qint64 pidAgain = 0;
+        QString hostAgain, appAgain;
+        const bool known = probe.getLockInfo(&pidAgain, &hostAgain, &appAgain);
+        if (known ? pidAgain == pid : QFileInfo(name).lastModified().msecsTo(QDateTime::currentDateTime()) > 3000)
+            QFile::remove(name);
     }
 
     QLockFile file;
@@ -518,7 +550,7 @@ Outcome RecordStore::CreateRecordFiles() const
     if (dir.isEmpty())
         return Outcome::failure(noDirectory());
     Lock lock(dir + QLatin1String(lockFileName));
-    switch (lock.acquire(lockTimeout)) {
+    switch (lock.acquire(lockTimeout, dir)) {
     case Lock::State::Held:
         return recover();
     case Lock::State::ReadOnlyFolder:
@@ -660,7 +692,7 @@ SaveOutcome RecordStore::SaveRecord(const QString &score, const QString &holder)
                     QStringLiteral("il punteggio \"%1\" non è un numero").arg(score));
 
     Lock lock(dir + QLatin1String(lockFileName));
-    switch (lock.acquire(lockTimeout)) {
+    switch (lock.acquire(lockTimeout, dir)) {
     case Lock::State::Held:
         break;
     case Lock::State::ReadOnlyFolder:
@@ -735,7 +767,9 @@ SaveOutcome RecordStore::savePair(const QByteArray &oldScore, const QByteArray &
     // 2. The journal, whole or not at all. From here until it is removed, a
     // stop means the old pair.
     err = ECANCELED;
-    if (!step(Step::WriteJournal) || !writeSynced(journalNew, journalBytes(oldScore, oldHolder), 0600, &err)
+    // Readable as the records are: in a shared folder another player's game
+    // may have to finish what this one started.
+    if (!step(Step::WriteJournal) || !writeSynced(journalNew, journalBytes(oldScore, oldHolder), scoreMode, &err)
         || !replaceFile(journalNew, journalPath(), &err)) {
         clearTemporaries();
         return fail(journalPath(), err);

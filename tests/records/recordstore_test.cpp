@@ -13,6 +13,7 @@
 #include <sys/sysmacros.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <grp.h>
 #include <unistd.h>
 #endif
 
@@ -491,6 +492,75 @@ QByteArray inChild(const std::function<QByteArray()> &body)
     ::close(fds[0]);
     waitpid(pid, nullptr, 0);
     return out;
+}
+
+// Runs body as another user of the group gid, with umask 022, in a child;
+// its exit code comes back (-1 when the child could not become that user).
+int asPlayer(uid_t uid, gid_t gid, const std::function<int()> &body)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (setgroups(1, &gid) != 0 || setgid(gid) != 0 || setuid(uid) != 0)
+            _exit(255);
+        umask(022);
+        _exit(body());
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) != 255 ? WEXITSTATUS(status) : -1;
+}
+
+// A machine-wide record folder: setgid, group-writable, players of one group
+// with the usual umask. Each can save over the others, and one can finish
+// the recovery of a save another's game left half done.
+TEST(RecordSharedFolder, PlayersOfTheGroupShareOneRecord)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "switching between players needs root";
+    const uid_t alice = 40001, bob = 40002;
+    const gid_t games = 40000;
+    QTemporaryDir tmp;
+    const QString shared = tmp.path() + "/shared";
+    ASSERT_TRUE(QDir().mkdir(shared));
+    ASSERT_EQ(chmod(QFile::encodeName(tmp.path()), 0755), 0);
+    ASSERT_EQ(chown(QFile::encodeName(shared), 0, games), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(shared), 02775), 0);
+    const RecordStore store(shared + u'/');
+    const auto save = [&](const char *score, const char *holder) {
+        return int(store.SaveRecord(QString::fromLatin1(score), QString::fromLatin1(holder)).result);
+    };
+
+    ASSERT_EQ(asPlayer(alice, games, [&] { return store.CreateRecordFiles() ? 0 : 1; }), 0);
+    struct stat st{};
+    ASSERT_EQ(stat(QFile::encodeName(store.scorePath()), &st), 0);
+    EXPECT_EQ(st.st_gid, games) << "the folder's group";
+    EXPECT_EQ(st.st_mode & 0777, 0664u) << "group-writable despite the umask";
+
+    EXPECT_EQ(asPlayer(bob, games, [&] { return save("3", "Bob"); }), int(Result::Saved));
+    EXPECT_EQ(asPlayer(alice, games, [&] { return save("5", "Alice"); }), int(Result::Saved));
+    EXPECT_EQ(asPlayer(bob, games, [&] { return save("4", "Bob"); }), int(Result::NotBeaten));
+    ASSERT_EQ(bytesOf(store.scorePath()), "5\r\n");
+    ASSERT_EQ(bytesOf(store.holderPath()), "Alice\r\n");
+
+    // Alice's game dies with both files replaced; Bob's start-up puts hers back.
+    asPlayer(alice, games, [&] {
+        RecordStore dying = store;
+        dying.setStepHook([](Step s) {
+            if (s == Step::RemoveJournal)
+                _exit(0);
+            return true;
+        });
+        return int(dying.SaveRecord("9", "Alice").result);
+    });
+    EXPECT_EQ(bytesOf(store.scorePath()), "9\r\n") << "the stop came too early to prove anything";
+    EXPECT_TRUE(QFileInfo::exists(store.journalPath()));
+    EXPECT_EQ(asPlayer(bob, games, [&] { return store.CreateRecordFiles() ? 0 : 1; }), 0);
+    EXPECT_EQ(bytesOf(store.scorePath()), "5\r\n");
+    EXPECT_EQ(bytesOf(store.holderPath()), "Alice\r\n");
+    EXPECT_EQ(asPlayer(bob, games, [&] { return save("6", "Bob"); }), int(Result::Saved));
+    EXPECT_EQ(bytesOf(store.holderPath()), "Bob\r\n");
+    ASSERT_EQ(stat(QFile::encodeName(store.holderPath()), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0664u) << "a replaced file keeps its mode";
 }
 
 enum class Obstacle { Missing, Unreadable, Unwritable, Folder, Fifo, LinkToDevNull, LinkToFile, ReadOnlyFolder, Device };
