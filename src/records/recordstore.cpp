@@ -423,7 +423,8 @@ QString directoryFromQuery(const char *buffer, unsigned count, const QString &fa
 
 QString withTrailingSeparator(const QString &dir)
 {
-    if (dir.endsWith(u'/') || dir.endsWith(u'\\'))
+    // No directory stays no directory, rather than becoming the root.
+    if (dir.isEmpty() || dir.endsWith(u'/') || dir.endsWith(u'\\'))
         return dir;
     const bool backslashes = dir.lastIndexOf(u'\\') > dir.lastIndexOf(u'/');
     return dir + (backslashes ? u'\\' : u'/');

@@ -62,7 +62,8 @@ QString recordDirectory(const QString &shared, const QString &xdgDataHome, const
 // query (count 0) or a path of 128 characters or more gives fallback instead.
 QString directoryFromQuery(const char *buffer, unsigned count, const QString &fallback);
 
-// dir with exactly one trailing separator ("/" or "\", whichever dir uses; "/" when none).
+// dir with exactly one trailing separator ("/" or "\", whichever dir uses;
+// "/" when none). The empty dir, "no record directory", stays empty.
 QString withTrailingSeparator(const QString &dir);
 
 // Whole text of a record file, at most maxReadBytes of it. Only a regular

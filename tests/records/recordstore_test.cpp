@@ -408,6 +408,7 @@ TEST(RecordDirectory, TrailingSeparator)
         {"D:\\Giochi\\", "D:\\Giochi\\"},
         {"D:/Giochi\\Quiz", "D:/Giochi\\Quiz\\"},
         {"records", "records/"},
+        {"", ""},
     };
     for (const auto &c : cases)
         EXPECT_EQ(withTrailingSeparator(c.dir), c.expected) << c.dir.toStdString();
