@@ -43,6 +43,11 @@ QUOZZOLO_BUILD_PACKAGES+=(
     dpkg-dev fakeroot file lintian
 )
 
+# What the fuzzing script adds: clang with libFuzzer and the sanitizer runtimes.
+QUOZZOLO_FUZZ_PACKAGES=(
+    clang libclang-rt-14-dev
+)
+
 # Installs those of the given Debian packages that are not installed yet.
 quozzolo_require_packages() {
     local missing=() pkg status

@@ -282,12 +282,20 @@ void Tavola::copy_Click(int)
 
 void Tavola::saveBeatenRecord(const QString &savedNotice)
 {
-    const records::Outcome saved = records::RecordStore(windowsDir).SaveRecord(partita.scoreText(), partita.playerName());
-    if (saved)
+    // The store reads the record again under its lock: another game may
+    // have saved a better one since this game started.
+    const records::SaveOutcome saved = records::RecordStore(windowsDir).SaveRecord(partita.scoreText(), partita.playerName());
+    switch (saved.result) {
+    case records::SaveOutcome::Result::Saved:
         services.dialogs.messageBox(savedNotice, BoxKind::Ok);
-    else
+        break;
+    case records::SaveOutcome::Result::NotBeaten: // nothing was recorded: nothing to tell
+        break;
+    case records::SaveOutcome::Result::Failed:
         services.dialogs.messageBox(QStringLiteral("Non sono riuscito a registrare il tuo record.\n%1").arg(saved.error),
                                     BoxKind::OkExclamation);
+        break;
+    }
 }
 
 bool Tavola::Next_Click()

@@ -72,7 +72,8 @@ private:
     void onEnterInAnswer();
     void onNextMenuAboutToShow();
     void readStoredRecord();
-    // Saves the record; tells the player so, or that it could not be saved.
+    // Saves the record; tells the player so, or that it could not be saved,
+    // and says nothing when another game has saved a record as good meanwhile.
     void saveBeatenRecord(const QString &savedNotice);
 
     TavolaServices services;

@@ -65,7 +65,9 @@ QString format(long long value, Picture picture)
 {
     if (picture == Picture::Plain)
         return QString::number(value);
-    const QString digits = QString::number(value < 0 ? -value : value).rightJustified(2, u'0');
+    // Negating the most negative value overflows; its magnitude fits unsigned.
+    const auto magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    const QString digits = QString::number(magnitude).rightJustified(2, u'0');
     return value < 0 ? u'-' + digits : digits;
 }
 

@@ -369,3 +369,56 @@ TEST(Window, ComingBackToTheWindowPosesNoNewProblem)
     EXPECT_EQ(game.ui().txtAnswer->text(), "4");
     window.hide();
 }
+
+// Two games on one machine share one record: a game compares with the record
+// as it stands when it saves, not as it stood when the game began.
+TEST(TwoGames, ALowerScoreNeverWritesOverABetterOneSavedMeanwhile)
+{
+    struct Row { int firstRights, secondRights; QByteArray score, holder; bool secondSaved; };
+    const Row rows[] = {
+        {2, 1, "2\r\n", "Anna\r\n", false}, // Anna leaves first with 2; Bruno's 1 is no record any more
+        {1, 2, "2\r\n", "Bruno\r\n", true}, // Anna's 1 first; Bruno's 2 still beats it
+        {2, 2, "2\r\n", "Anna\r\n", false}, // equal is not beaten
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(std::to_string(row.firstRights) + " then " + std::to_string(row.secondRights));
+        Game anna, bruno;
+        bruno.recordDir = anna.recordDir;
+        bruno.dialogs.names = {QStringLiteral("Bruno")};
+        anna.start();
+        bruno.start(); // both read the empty record
+        anna.scoreRight(row.firstRights);
+        bruno.scoreRight(row.secondRights);
+        EXPECT_THROW(anna.window->cmdExit_Click(), ProgramEnded);
+        EXPECT_EQ(anna.boxTexts().last(), saved);
+        EXPECT_THROW(bruno.window->cmdExit_Click(), ProgramEnded);
+        EXPECT_EQ(bruno.boxTexts().last() == saved, row.secondSaved) << "no box when nothing was recorded";
+        EXPECT_FALSE(bruno.boxTexts().last().startsWith("Non sono riuscito"));
+        EXPECT_EQ(anna.fileBytes(records::scoreFileName), row.score);
+        EXPECT_EQ(anna.fileBytes(records::holderFileName), row.holder);
+    }
+}
+
+// Time runs out while the new game's "Ok ho registrato..." box waits: the
+// record is saved and told once.
+TEST(NewGame, ATimeOutDuringTheSavedBoxSavesOnce)
+{
+    Game game(Game::End::Records);
+    game.start();
+    game.scoreRight(1);
+    for (int i = 0; i < 900; ++i)
+        game.window->Timer1_Timer();
+    game.dialogs.answers = {BoxReply::Yes};
+    bool ticked = false;
+    game.dialogs.whileOpen = [&](const Box &box) {
+        if (box.text.startsWith(saved) && !ticked) {
+            ticked = true;
+            game.window->Timer1_Timer(); // the clock reads 00:00:00: the exit path
+        }
+    };
+    game.window->Next_Click();
+    EXPECT_EQ(game.boxTexts().filter(saved).size(), 1);
+    EXPECT_EQ(game.ends, 1);
+    EXPECT_EQ(game.fileBytes(records::scoreFileName), "1\r\n");
+    game.window->hide();
+}

@@ -67,6 +67,7 @@ TEST(NumberText, PictureFormats)
         {0, Picture::TwoDigits, "00"}, {5, Picture::TwoDigits, "05"}, {59, Picture::TwoDigits, "59"},
         {100, Picture::TwoDigits, "100"}, {-42, Picture::Plain, "-42"}, {42, Picture::Plain, "42"},
         {0, Picture::Plain, "0"}, {32767, Picture::Plain, "32767"}, {-7, Picture::Plain, "-7"},
+        {-9223372036854775807LL - 1, Picture::TwoDigits, "-9223372036854775808"}, {-3, Picture::TwoDigits, "-03"},
     };
     for (const Row &row : rows)
         EXPECT_EQ(format(row.value, row.picture), QString::fromLatin1(row.text)) << row.value;

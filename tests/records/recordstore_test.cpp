@@ -4,17 +4,22 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#ifdef Q_OS_UNIX
-#include <grp.h>
+#ifdef Q_OS_LINUX
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
+#include <grp.h>
 #include <unistd.h>
 #endif
 
 using namespace records;
+using Result = SaveOutcome::Result;
+using Step = RecordStore::Step;
 
 // Readable failure messages.
 static void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
@@ -36,19 +41,39 @@ void put(const QString &path, const QByteArray &bytes)
 
 QStringList entries(const QTemporaryDir &dir)
 {
-    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                      QDir::Name);
+}
+
+bool names(const QString &error, const QString &path) { return error.contains(QDir::toNativeSeparators(path)); }
+
+const char *resultName(Result r)
+{
+    return r == Result::Saved ? "Saved" : r == Result::NotBeaten ? "NotBeaten" : "Failed";
 }
 
 struct StoreTest : ::testing::Test
 {
     QTemporaryDir tmp;
     RecordStore store{tmp.path() + u'/'};
+    const QStringList pairOnly{holderFileName, scoreFileName};
+
+    void putPair(const QByteArray &score, const QByteArray &holder)
+    {
+        put(store.scorePath(), score);
+        put(store.holderPath(), holder);
+    }
+    void expectPair(const QByteArray &score, const QByteArray &holder)
+    {
+        EXPECT_EQ(bytesOf(store.scorePath()), score);
+        EXPECT_EQ(bytesOf(store.holderPath()), holder);
+    }
 };
 
 TEST_F(StoreTest, FirstCreationMakesTwoEmptyFiles)
 {
     ASSERT_TRUE(store.CreateRecordFiles());
-    EXPECT_EQ(entries(tmp), QStringList({holderFileName, scoreFileName}));
+    EXPECT_EQ(entries(tmp), pairOnly);
     for (const QString &path : {store.scorePath(), store.holderPath()}) {
         EXPECT_EQ(bytesOf(path), QByteArray());
         const ReadOutcome read = readText(path);
@@ -59,28 +84,25 @@ TEST_F(StoreTest, FirstCreationMakesTwoEmptyFiles)
 
 TEST_F(StoreTest, CreationKeepsExistingBytes)
 {
-    put(store.scorePath(), "42\r\n");
-    put(store.holderPath(), "Maria\r\n");
+    putPair("42\r\n", "Maria\r\n");
     ASSERT_TRUE(store.CreateRecordFiles());
-    EXPECT_EQ(bytesOf(store.scorePath()), "42\r\n");
-    EXPECT_EQ(bytesOf(store.holderPath()), "Maria\r\n");
+    expectPair("42\r\n", "Maria\r\n");
 
     // Only the missing one is made.
     QFile::remove(store.holderPath());
     ASSERT_TRUE(store.CreateRecordFiles());
-    EXPECT_EQ(bytesOf(store.scorePath()), "42\r\n");
-    EXPECT_EQ(bytesOf(store.holderPath()), QByteArray());
+    expectPair("42\r\n", "");
+    EXPECT_EQ(entries(tmp), pairOnly);
 }
 
-TEST_F(StoreTest, WritesOneWindows1252Line)
+TEST_F(StoreTest, SavesOneWindows1252LinePerFile)
 {
     const struct
     {
-        QString text;
+        QString holder;
         QByteArray bytes;
         QString readBack;
     } cases[] = {
-        {"12", "12\r\n", "12\r\n"},
         {"Luca", "Luca\r\n", "Luca\r\n"},
         {"", "\r\n", "\r\n"},
         {QStringLiteral("Niccolò è"), "Niccol\xF2 \xE8\r\n", QStringLiteral("Niccolò è\r\n")},
@@ -88,11 +110,67 @@ TEST_F(StoreTest, WritesOneWindows1252Line)
         {QStringLiteral("Жanna"), "?anna\r\n", "?anna\r\n"},
         {QStringLiteral("a😀b"), "a?b\r\n", "a?b\r\n"},
     };
+    int score = 0;
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.text.toStdString());
-        ASSERT_TRUE(store.WriteRecordFile(store.scorePath(), c.text));
-        EXPECT_EQ(bytesOf(store.scorePath()), c.bytes);
-        EXPECT_EQ(readText(store.scorePath()).text, c.readBack);
+        SCOPED_TRACE(c.holder.toStdString());
+        ++score;
+        const SaveOutcome saved = store.SaveRecord(QString::number(score), c.holder);
+        ASSERT_EQ(saved.result, Result::Saved) << saved.error.toStdString();
+        expectPair(QByteArray::number(score) + "\r\n", c.bytes);
+        EXPECT_EQ(readText(store.holderPath()).text, c.readBack);
+        EXPECT_EQ(entries(tmp), pairOnly) << "stray file";
+    }
+}
+
+TEST_F(StoreTest, SavesOnlyABeatenRecord)
+{
+    const struct
+    {
+        QByteArray stored;
+        QString score;
+        Result result;
+    } cases[] = {
+        {"", "0", Result::NotBeaten},     {"", "1", Result::Saved},         {"5\r\n", "5", Result::NotBeaten},
+        {"5\r\n", "4", Result::NotBeaten}, {"5\r\n", "6", Result::Saved},    {"-3\r\n", "0", Result::Saved},
+        {"abc", "1", Result::Saved},       {"7xyz", "7", Result::NotBeaten}, {"7xyz", "8", Result::Saved},
+        {" 12.5\r\n", "12", Result::NotBeaten}, {"12\r\n", "x", Result::Failed},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.stored.toStdString() + " vs " + c.score.toStdString());
+        putPair(c.stored, "Bice\r\n");
+        const SaveOutcome saved = store.SaveRecord(c.score, "Ugo");
+        EXPECT_STREQ(resultName(saved.result), resultName(c.result)) << saved.error.toStdString();
+        if (c.result == Result::Saved)
+            expectPair(c.score.toLatin1() + "\r\n", "Ugo\r\n");
+        else
+            expectPair(c.stored, "Bice\r\n");
+        EXPECT_EQ(saved.error.isEmpty(), c.result != Result::Failed);
+    }
+}
+
+TEST_F(StoreTest, ALowerScoreNeverOverwritesAHigherOneSavedMeanwhile)
+{
+    // Both games read an empty record at their start; they leave in either order.
+    const struct
+    {
+        const char *name;
+        int first, second;
+        Result secondResult;
+        QByteArray score, holder;
+    } cases[] = {
+        {"higher first", 9, 7, Result::NotBeaten, "9\r\n", "Nove\r\n"},
+        {"lower first", 7, 9, Result::Saved, "9\r\n", "Nove\r\n"},
+        {"equal", 9, 9, Result::NotBeaten, "9\r\n", "Nove\r\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        putPair("", "");
+        const RecordStore gameA(store.directory()), gameB(store.directory());
+        const auto holderOf = [](int n) { return n == 9 ? QStringLiteral("Nove") : QStringLiteral("Sette"); };
+        ASSERT_EQ(gameA.SaveRecord(QString::number(c.first), holderOf(c.first)).result, Result::Saved);
+        EXPECT_STREQ(resultName(gameB.SaveRecord(QString::number(c.second), c.second == c.first ? "Altro" : holderOf(c.second)).result),
+                     resultName(c.secondResult));
+        expectPair(c.score, c.holder);
     }
 }
 
@@ -104,11 +182,7 @@ TEST_F(StoreTest, ReadsBytesAsTheyAreAndTheBestFromTheirStart)
         QString text;
         double best;
     } cases[] = {
-        {"12\r\n", "12\r\n", 12},
-        {"7xyz", "7xyz", 7},
-        {"abc", "abc", 0},
-        {"-3", "-3", -3},
-        {"", "", 0},
+        {"12\r\n", "12\r\n", 12}, {"7xyz", "7xyz", 7}, {"abc", "abc", 0}, {"-3", "-3", -3}, {"", "", 0},
         {"\x80\xE8\n", QStringLiteral("€è\n"), 0},
     };
     for (const auto &c : cases) {
@@ -121,102 +195,180 @@ TEST_F(StoreTest, ReadsBytesAsTheyAreAndTheBestFromTheirStart)
     }
 }
 
-TEST_F(StoreTest, ReadStopsAtTheLimit)
+TEST_F(StoreTest, ReadStopsAtTheLimitAndASaveRefusesWhatItCannotPutBack)
 {
     QByteArray big(maxReadBytes + 1000, '\0');
     for (qsizetype i = 0; i < big.size(); ++i)
         big[i] = char('0' + i % 10);
-    put(store.scorePath(), big);
-    const ReadOutcome read = readText(store.scorePath());
+    put(store.scorePath(), "3\r\n");
+    put(store.holderPath(), big);
+    const ReadOutcome read = readText(store.holderPath());
     ASSERT_TRUE(read);
-    EXPECT_EQ(read.text.size(), maxReadBytes);
-    EXPECT_EQ(read.text, QString::fromLatin1(big.left(maxReadBytes)));
+    EXPECT_EQ(read.text.size(), 65536);
+    EXPECT_EQ(read.text, QString::fromLatin1(big.left(65536)));
+
+    const SaveOutcome saved = store.SaveRecord("4", "Ugo");
+    EXPECT_EQ(saved.result, Result::Failed);
+    EXPECT_TRUE(names(saved.error, store.holderPath())) << saved.error.toStdString();
+    expectPair("3\r\n", big);
 }
 
 TEST_F(StoreTest, MissingFileIsAReadFailureNamingIt)
 {
     const ReadOutcome read = readText(store.scorePath());
     EXPECT_FALSE(read);
-    EXPECT_TRUE(read.error.contains(QDir::toNativeSeparators(store.scorePath()))) << read.error.toStdString();
+    EXPECT_TRUE(names(read.error, store.scorePath())) << read.error.toStdString();
 }
 
-TEST_F(StoreTest, FolderInPlaceOfTheRecordFails)
+TEST(RecordStoreWithoutFolder, EveryOperationFails)
 {
-    ASSERT_TRUE(QDir().mkdir(store.scorePath()));
+    const RecordStore store{QString()};
+    EXPECT_FALSE(store.CreateRecordFiles());
+    const SaveOutcome saved = store.SaveRecord("3", "Ugo");
+    EXPECT_EQ(saved.result, Result::Failed);
+    EXPECT_FALSE(saved.error.isEmpty());
+}
+
+// Every step of a save that fails leaves the old pair, reports the failure
+// naming a file, and leaves nothing behind.
+TEST_F(StoreTest, AFailedStepLeavesTheOldPair)
+{
     const struct
     {
         const char *name;
-        std::function<QString()> run; // the error, empty when it did not fail
+        std::vector<Step> failing;
+        QString named;
     } cases[] = {
-        {"create", [&] { return store.CreateRecordFiles().error; }},
-        {"read", [&] { return readText(store.scorePath()).error; }},
-        {"write", [&] { return store.WriteRecordFile(store.scorePath(), "9").error; }},
-        {"save", [&] { return store.SaveRecord("9", "Ugo").error; }},
+        {"temporaries", {Step::WriteTemporaries}, store.scorePath()},
+        {"journal", {Step::WriteJournal}, store.journalPath()},
+        {"score", {Step::ReplaceScore}, store.scorePath()},
+        {"holder", {Step::ReplaceHolder}, store.holderPath()},
+        {"holder, then the quick restore", {Step::ReplaceHolder, Step::RestoreScore}, store.holderPath()},
+        {"journal removal", {Step::RemoveJournal}, store.journalPath()},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        const QString error = c.run();
-        EXPECT_TRUE(error.contains(QDir::toNativeSeparators(store.scorePath()))) << error.toStdString();
-        EXPECT_TRUE(QFileInfo(store.scorePath()).isDir());
-    }
-    // The failed save did not go on to the holder.
-    EXPECT_FALSE(QFileInfo::exists(store.holderPath()));
-}
-
-TEST_F(StoreTest, AbandonedWritesLeaveTheOldRecord)
-{
-    enum class Fault { None, Score, Holder };
-    const struct
-    {
-        const char *name;
-        Fault fault;
-        bool ok;
-        QByteArray score, holder;
-    } cases[] = {
-        {"no fault", Fault::None, true, "12\r\n", "Luca\r\n"},
-        {"score fails", Fault::Score, false, "5\r\n", "Anna\r\n"},
-        {"holder fails", Fault::Holder, false, "12\r\n", "Anna\r\n"},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        put(store.scorePath(), "5\r\n");
-        put(store.holderPath(), "Anna\r\n");
-        const QString failing = c.fault == Fault::Score    ? store.scorePath()
-                                : c.fault == Fault::Holder ? store.holderPath()
-                                                           : QString();
-        QStringList calls;
+        putPair("5\r\n", "Anna\r\n");
         RecordStore faulty = store;
-        faulty.setBeforeCommit([&](const QString &path) {
-            calls << path;
-            // Until the commit the file on disk must still be the old one.
-            EXPECT_EQ(bytesOf(path), path == store.scorePath() ? "5\r\n" : "Anna\r\n");
-            return path != failing;
+        std::vector<Step> seen;
+        faulty.setStepHook([&](Step s) {
+            seen.push_back(s);
+            return std::find(c.failing.begin(), c.failing.end(), s) == c.failing.end();
         });
-
-        const Outcome saved = faulty.SaveRecord("12", "Luca");
-        EXPECT_EQ(bool(saved), c.ok);
-        if (!c.ok) {
-            EXPECT_TRUE(saved.error.contains(QDir::toNativeSeparators(failing))) << saved.error.toStdString();
-        }
-        EXPECT_EQ(bytesOf(store.scorePath()), c.score);
-        EXPECT_EQ(bytesOf(store.holderPath()), c.holder);
-        EXPECT_EQ(calls.size(), c.fault == Fault::Score ? 1 : 2);
-        EXPECT_EQ(entries(tmp), QStringList({holderFileName, scoreFileName})) << "stray temporary file";
+        const SaveOutcome saved = faulty.SaveRecord("12", "Luca");
+        EXPECT_EQ(saved.result, Result::Failed);
+        EXPECT_TRUE(names(saved.error, c.named)) << saved.error.toStdString();
+        expectPair("5\r\n", "Anna\r\n");
+        EXPECT_EQ(entries(tmp), pairOnly) << "stray file";
+        EXPECT_NE(std::find(seen.begin(), seen.end(), c.failing.front()), seen.end()) << "step never reached";
     }
 }
 
-TEST_F(StoreTest, FailedCommitIsReported)
+TEST_F(StoreTest, AnUndoThatFailsIsFinishedByTheNextStartUp)
 {
-    put(store.scorePath(), "5\r\n");
+    putPair("5\r\n", "Anna\r\n");
     RecordStore faulty = store;
-    // A folder appearing in the file's place makes the final rename fail.
-    faulty.setBeforeCommit([](const QString &path) { return QFile::remove(path) && QDir().mkdir(path); });
+    faulty.setStepHook([](Step s) { return s != Step::ReplaceHolder && s != Step::RestoreScore && s != Step::RestoreFile; });
+    const SaveOutcome saved = faulty.SaveRecord("12", "Luca");
+    EXPECT_EQ(saved.result, Result::Failed);
+    EXPECT_TRUE(names(saved.error, store.holderPath())) << saved.error.toStdString();
+    // The journal keeps the old pair until it is back.
+    EXPECT_TRUE(QFileInfo::exists(store.journalPath()));
 
-    const Outcome written = faulty.WriteRecordFile(store.scorePath(), "12");
-    EXPECT_FALSE(written);
-    EXPECT_TRUE(written.error.contains(QDir::toNativeSeparators(store.scorePath()))) << written.error.toStdString();
-    EXPECT_TRUE(QFileInfo(store.scorePath()).isDir());
-    EXPECT_EQ(entries(tmp), QStringList(scoreFileName)) << "stray temporary file";
+    ASSERT_TRUE(store.CreateRecordFiles());
+    expectPair("5\r\n", "Anna\r\n");
+    EXPECT_EQ(entries(tmp), pairOnly);
+    ASSERT_EQ(store.SaveRecord("12", "Luca").result, Result::Saved);
+    expectPair("12\r\n", "Luca\r\n");
+}
+
+#ifdef Q_OS_UNIX
+// A save stopped dead before each of its steps: the next start-up finds
+// the old pair, whatever was already replaced.
+TEST_F(StoreTest, AStopBeforeAnyStepLeavesTheOldPairAfterRecovery)
+{
+    const struct
+    {
+        Step stop;
+        bool journal; // left behind by the stopped save
+        QByteArray scoreOnDisk;
+    } cases[] = {
+        {Step::WriteTemporaries, false, "5\r\n"}, {Step::WriteJournal, false, "5\r\n"},
+        {Step::ReplaceScore, true, "5\r\n"},      {Step::ReplaceHolder, true, "12\r\n"},
+        {Step::RemoveJournal, true, "12\r\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(int(c.stop));
+        putPair("5\r\n", "Anna\r\n");
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            RecordStore dying = store;
+            dying.setStepHook([&](Step s) {
+                if (s == c.stop)
+                    _exit(0);
+                return true;
+            });
+            dying.SaveRecord("12", "Luca");
+            _exit(1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the stop was never reached";
+        EXPECT_EQ(QFileInfo::exists(store.journalPath()), c.journal);
+        EXPECT_EQ(bytesOf(store.scorePath()), c.scoreOnDisk);
+
+        ASSERT_TRUE(store.CreateRecordFiles());
+        expectPair("5\r\n", "Anna\r\n");
+        EXPECT_EQ(entries(tmp), pairOnly);
+    }
+}
+#endif
+
+TEST_F(StoreTest, RecoveryActsOnlyOnAWholeJournal)
+{
+    // A whole journal, written by a save that replaced both files.
+    putPair("5\r\n", "Anna\r\n");
+    RecordStore stopping = store;
+    QByteArray journal;
+    stopping.setStepHook([&](Step s) {
+        if (s == Step::RemoveJournal)
+            journal = bytesOf(store.journalPath());
+        return s != Step::RemoveJournal;
+    });
+    ASSERT_EQ(stopping.SaveRecord("12", "Luca").result, Result::Failed);
+    ASSERT_FALSE(journal.isEmpty());
+
+    const struct
+    {
+        const char *name;
+        QByteArray journal;
+        QByteArray score, holder; // after recovery
+    } cases[] = {
+        {"whole", journal, "5\r\n", "Anna\r\n"},
+        {"cut short", journal.chopped(1), "12\r\n", "Luca\r\n"},
+        {"one byte changed", QByteArray(journal).replace("Anna", "Anne"), "12\r\n", "Luca\r\n"},
+        {"empty", "", "12\r\n", "Luca\r\n"},
+        {"garbage", "\xff\x00junk", "12\r\n", "Luca\r\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        putPair("12\r\n", "Luca\r\n");
+        put(store.journalPath(), c.journal);
+        ASSERT_TRUE(store.CreateRecordFiles());
+        expectPair(c.score, c.holder);
+        EXPECT_EQ(entries(tmp), pairOnly);
+    }
+}
+
+TEST_F(StoreTest, StartUpRemovesWhatAStoppedSaveLeft)
+{
+    putPair("5\r\n", "Anna\r\n");
+    for (const char *name : {"quozrec.txt.new", "nquozrec.txt.new", "quozrec.txt.old", "quozrec.journal.new"})
+        put(tmp.path() + u'/' + QLatin1String(name), "half");
+    ASSERT_TRUE(store.CreateRecordFiles());
+    expectPair("5\r\n", "Anna\r\n");
+    EXPECT_EQ(entries(tmp), pairOnly);
 }
 
 TEST(RecordDirectory, FromQuery)
@@ -256,107 +408,298 @@ TEST(RecordDirectory, TrailingSeparator)
         {"D:\\Giochi\\", "D:\\Giochi\\"},
         {"D:/Giochi\\Quiz", "D:/Giochi\\Quiz\\"},
         {"records", "records/"},
+        {"", ""},
     };
     for (const auto &c : cases)
         EXPECT_EQ(withTrailingSeparator(c.dir), c.expected) << c.dir.toStdString();
 }
 
 #ifndef Q_OS_WIN
-TEST(RecordDirectory, StandInIsMadeInTheDataDirectory)
+TEST(RecordDirectory, SharedThenDataHomeThenHome)
 {
     QTemporaryDir tmp;
-    const QByteArray saved = qgetenv("XDG_DATA_HOME");
-    const bool wasSet = qEnvironmentVariableIsSet("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", QFile::encodeName(tmp.path() + "/data"));
-
-    const QString dir = systemDirectory();
-
-    if (wasSet)
-        qputenv("XDG_DATA_HOME", saved);
-    else
-        qunsetenv("XDG_DATA_HOME");
-    EXPECT_EQ(dir, tmp.path() + "/data/quozzolo/");
-    EXPECT_TRUE(QFileInfo(dir).isDir());
-}
-#endif
-
-#ifdef Q_OS_UNIX
-// Root ignores file modes, so permission cases run in a child that gives root
-// up first; its exit code carries the result.
-int asUnprivileged(const std::function<int()> &body)
-{
-    const pid_t pid = fork();
-    if (pid < 0)
-        return -1;
-    if (pid == 0) {
-        const gid_t nobody = 65534;
-        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0))
-            _exit(100);
-        _exit(body());
-    }
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-enum ChildResult { Succeeded, Refused, RefusedUnnamed, WrongSetup };
-
-TEST(RecordPermissions, UnwritableRecordsStayAsTheyWere)
-{
-    constexpr auto readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
-    constexpr auto readWrite = readOnly | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-    constexpr auto openDir = readWrite | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
-    constexpr auto closedDir = openDir & ~(QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther);
-
+    const QString t = tmp.path();
+    ASSERT_TRUE(QDir().mkpath(t + "/shared") && QDir().mkpath(t + "/home"));
     const struct
     {
         const char *name;
-        QFileDevice::Permissions dirMode, scoreMode;
-        std::function<Outcome(const RecordStore &)> run;
-        ChildResult expected;
-        const char *named;
-        QByteArray score;
+        QString shared, xdg, home, expected;
     } cases[] = {
-        {"all writable", openDir, readWrite,
-         [](const RecordStore &s) { return s.WriteRecordFile(s.scorePath(), "99"); }, Succeeded, "", "99\r\n"},
-        {"read-only file: write", openDir, readOnly,
-         [](const RecordStore &s) { return s.WriteRecordFile(s.scorePath(), "99"); }, Refused, scoreFileName, "5\r\n"},
-        {"read-only file: save", openDir, readOnly, [](const RecordStore &s) { return s.SaveRecord("99", "Ugo"); },
-         Refused, scoreFileName, "5\r\n"},
-        {"read-only folder: write", closedDir, readWrite,
-         [](const RecordStore &s) { return s.WriteRecordFile(s.scorePath(), "99"); }, Refused, scoreFileName, "5\r\n"},
-        {"read-only folder: create", closedDir, readWrite, [](const RecordStore &s) { return s.CreateRecordFiles(); },
-         Refused, holderFileName, "5\r\n"},
+        {"shared wins", t + "/shared", t + "/data", t + "/home", t + "/shared/"},
+        {"shared missing", t + "/nowhere", t + "/data", t + "/home", t + "/data/quozzolo/"},
+        {"shared relative", "shared", t + "/data", t + "/home", t + "/data/quozzolo/"},
+        {"no shared", "", t + "/data", t + "/home", t + "/data/quozzolo/"},
+        {"relative data home", "", "data", t + "/home", t + "/home/.local/share/quozzolo/"},
+        {"no data home", "", "", t + "/home", t + "/home/.local/share/quozzolo/"},
+        {"no home", "", "", "", ""},
+        {"relative home", "", "", "home", ""},
+        {"missing home", "", "", t + "/gone", ""},
+        {"root as home", "", "", "/", ""},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        QTemporaryDir tmp;
-        const RecordStore store(tmp.path() + u'/');
-        put(store.scorePath(), "5\r\n");
-        ASSERT_TRUE(QFile::setPermissions(store.scorePath(), c.scoreMode));
-        ASSERT_TRUE(QFile::setPermissions(tmp.path(), c.dirMode));
-
-        const int result = asUnprivileged([&] {
-            // Only the modes under test may stand in the way.
-            const bool dirWritable = c.dirMode & QFile::WriteOther;
-            const bool scoreWritable = c.scoreMode & QFile::WriteOther;
-            if (!readText(store.scorePath()) || QFileInfo(tmp.path()).isWritable() != dirWritable
-                || QFileInfo(store.scorePath()).isWritable() != scoreWritable)
-                return WrongSetup;
-            const Outcome outcome = c.run(store);
-            if (outcome)
-                return Succeeded;
-            const QString named = QDir::toNativeSeparators(store.directory() + c.named);
-            return outcome.error.contains(named) ? Refused : RefusedUnnamed;
-        });
-        QFile::setPermissions(tmp.path(), openDir); // so the folder can be cleaned up
-
-        EXPECT_EQ(result, c.expected);
-        EXPECT_EQ(bytesOf(store.scorePath()), c.score);
-        EXPECT_FALSE(QFileInfo::exists(store.holderPath()));
-        EXPECT_EQ(entries(tmp), QStringList(scoreFileName)) << "stray temporary file";
+        EXPECT_EQ(recordDirectory(c.shared, c.xdg, c.home), c.expected);
+        if (!c.expected.isEmpty()) {
+            EXPECT_TRUE(QFileInfo(c.expected).isDir());
+        }
     }
+    EXPECT_FALSE(QFileInfo::exists(t + "/gone")) << "a missing home is not made";
+    EXPECT_FALSE(QFileInfo::exists(QDir::currentPath() + "/data/quozzolo")) << "a relative data home is not used";
+}
+#endif
+
+#ifdef Q_OS_LINUX
+// Root ignores file modes: the cases that need them run in a child that has
+// given up the capabilities that override them, and report back through a pipe.
+bool dropFileOverride()
+{
+    if (geteuid() != 0)
+        return true;
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2]{};
+    if (syscall(SYS_capget, &header, data) != 0)
+        return false;
+    for (const int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER}) {
+        data[cap / 32].effective &= ~(1u << (cap % 32));
+        data[cap / 32].permitted &= ~(1u << (cap % 32));
+    }
+    return syscall(SYS_capset, &header, data) == 0;
+}
+
+// Runs body in a child without those capabilities; its text comes back.
+// Empty when the child could not be set up.
+QByteArray inChild(const std::function<QByteArray()> &body)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return {};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        const QByteArray out = dropFileOverride() ? body() : QByteArray();
+        for (qsizetype done = 0; done < out.size();) {
+            const ssize_t n = ::write(fds[1], out.constData() + done, size_t(out.size() - done));
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        _exit(0);
+    }
+    ::close(fds[1]);
+    QByteArray out;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
+        out.append(buffer, n);
+    ::close(fds[0]);
+    waitpid(pid, nullptr, 0);
+    return out;
+}
+
+// Runs body as another user of the group gid, with umask 022, in a child;
+// its exit code comes back (-1 when the child could not become that user).
+int asPlayer(uid_t uid, gid_t gid, const std::function<int()> &body)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (setgroups(1, &gid) != 0 || setgid(gid) != 0 || setuid(uid) != 0)
+            _exit(255);
+        umask(022);
+        _exit(body());
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) != 255 ? WEXITSTATUS(status) : -1;
+}
+
+// A machine-wide record folder: setgid, group-writable, players of one group
+// with the usual umask. Each can save over the others, and one can finish
+// the recovery of a save another's game left half done.
+TEST(RecordSharedFolder, PlayersOfTheGroupShareOneRecord)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "switching between players needs root";
+    const uid_t alice = 40001, bob = 40002;
+    const gid_t games = 40000;
+    QTemporaryDir tmp;
+    const QString shared = tmp.path() + "/shared";
+    ASSERT_TRUE(QDir().mkdir(shared));
+    ASSERT_EQ(chmod(QFile::encodeName(tmp.path()), 0755), 0);
+    ASSERT_EQ(chown(QFile::encodeName(shared), 0, games), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(shared), 02775), 0);
+    const RecordStore store(shared + u'/');
+    const auto save = [&](const char *score, const char *holder) {
+        return int(store.SaveRecord(QString::fromLatin1(score), QString::fromLatin1(holder)).result);
+    };
+
+    ASSERT_EQ(asPlayer(alice, games, [&] { return store.CreateRecordFiles() ? 0 : 1; }), 0);
+    struct stat st{};
+    ASSERT_EQ(stat(QFile::encodeName(store.scorePath()), &st), 0);
+    EXPECT_EQ(st.st_gid, games) << "the folder's group";
+    EXPECT_EQ(st.st_mode & 0777, 0664u) << "group-writable despite the umask";
+
+    EXPECT_EQ(asPlayer(bob, games, [&] { return save("3", "Bob"); }), int(Result::Saved));
+    EXPECT_EQ(asPlayer(alice, games, [&] { return save("5", "Alice"); }), int(Result::Saved));
+    EXPECT_EQ(asPlayer(bob, games, [&] { return save("4", "Bob"); }), int(Result::NotBeaten));
+    ASSERT_EQ(bytesOf(store.scorePath()), "5\r\n");
+    ASSERT_EQ(bytesOf(store.holderPath()), "Alice\r\n");
+
+    // Alice's game dies with both files replaced; Bob's start-up puts hers back.
+    asPlayer(alice, games, [&] {
+        RecordStore dying = store;
+        dying.setStepHook([](Step s) {
+            if (s == Step::RemoveJournal)
+                _exit(0);
+            return true;
+        });
+        return int(dying.SaveRecord("9", "Alice").result);
+    });
+    EXPECT_EQ(bytesOf(store.scorePath()), "9\r\n") << "the stop came too early to prove anything";
+    EXPECT_TRUE(QFileInfo::exists(store.journalPath()));
+    EXPECT_EQ(asPlayer(bob, games, [&] { return store.CreateRecordFiles() ? 0 : 1; }), 0);
+    EXPECT_EQ(bytesOf(store.scorePath()), "5\r\n");
+    EXPECT_EQ(bytesOf(store.holderPath()), "Alice\r\n");
+    EXPECT_EQ(asPlayer(bob, games, [&] { return save("6", "Bob"); }), int(Result::Saved));
+    EXPECT_EQ(bytesOf(store.holderPath()), "Bob\r\n");
+    ASSERT_EQ(stat(QFile::encodeName(store.holderPath()), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0664u) << "a replaced file keeps its mode";
+}
+
+enum class Obstacle { Missing, Unreadable, Unwritable, Folder, Fifo, LinkToDevNull, LinkToFile, ReadOnlyFolder, Device };
+
+const char *obstacleName(Obstacle s)
+{
+    static const char *const obstacleNames[] = {"missing", "unreadable", "unwritable", "a folder", "a FIFO",
+                                             "a link to /dev/null", "a link to a file", "in a read-only folder", "a device"};
+    return obstacleNames[int(s)];
+}
+
+// Every way a record file can stand in the way, for either file, at
+// start-up and at a save: nothing is ever lost, nothing reported saved that
+// was not, and after a failed save the pair still belongs together.
+TEST(RecordPartialFailures, NothingIsLostAndNothingFalselySaved)
+{
+    const struct
+    {
+        Obstacle obstacle;
+        bool created;        // CreateRecordFiles succeeds
+        bool readable;       // readText of the file succeeds afterwards
+        Result saved;        // SaveRecord("9", "Ugo")
+    } cases[] = {
+        {Obstacle::Missing, true, true, Result::Saved},
+        {Obstacle::Unreadable, true, false, Result::Failed},
+        {Obstacle::Unwritable, true, true, Result::Failed},
+        {Obstacle::Folder, false, false, Result::Failed},
+        {Obstacle::Fifo, false, false, Result::Failed},
+        {Obstacle::LinkToDevNull, false, false, Result::Failed},
+        {Obstacle::LinkToFile, true, true, Result::Failed},
+        {Obstacle::ReadOnlyFolder, true, true, Result::Failed},
+        {Obstacle::Device, false, false, Result::Failed},
+    };
+    int rows = 0;
+    for (const bool onHolder : {false, true}) {
+        for (const auto &c : cases) {
+            const std::string name = std::string(onHolder ? "holder " : "score ") + obstacleName(c.obstacle);
+            SCOPED_TRACE(name);
+            if (c.obstacle == Obstacle::Device && geteuid() != 0) {
+                std::printf("[ not run  ] %s: making a device node needs root\n", name.c_str());
+                continue;
+            }
+            QTemporaryDir tmp;
+            QTemporaryDir elsewhere;
+            const RecordStore store(tmp.path() + u'/');
+            put(store.scorePath(), "5\r\n");
+            put(store.holderPath(), "Anna\r\n");
+            const QString target = onHolder ? store.holderPath() : store.scorePath();
+            const QString other = onHolder ? store.scorePath() : store.holderPath();
+            const QByteArray targetBytes = onHolder ? "Anna\r\n" : "5\r\n";
+            const QByteArray native = QFile::encodeName(target);
+            // A read-only folder stops the save at its first file.
+            const QString savedNames = c.obstacle == Obstacle::ReadOnlyFolder ? store.scorePath() : target;
+            switch (c.obstacle) {
+            case Obstacle::Missing:
+                QFile::remove(target);
+                break;
+            case Obstacle::Unreadable:
+                ASSERT_EQ(chmod(native, 0200), 0);
+                break;
+            case Obstacle::Unwritable:
+                ASSERT_EQ(chmod(native, 0444), 0);
+                break;
+            case Obstacle::Folder:
+                QFile::remove(target);
+                ASSERT_TRUE(QDir().mkdir(target));
+                break;
+            case Obstacle::Fifo:
+                QFile::remove(target);
+                ASSERT_EQ(mkfifo(native, 0666), 0);
+                break;
+            case Obstacle::LinkToDevNull:
+                QFile::remove(target);
+                ASSERT_EQ(symlink("/dev/null", native), 0);
+                break;
+            case Obstacle::LinkToFile:
+                put(elsewhere.path() + "/real", targetBytes);
+                QFile::remove(target);
+                ASSERT_EQ(symlink(QFile::encodeName(elsewhere.path() + "/real"), native), 0);
+                break;
+            case Obstacle::ReadOnlyFolder:
+                ASSERT_EQ(chmod(QFile::encodeName(tmp.path()), 0555), 0);
+                break;
+            case Obstacle::Device:
+                QFile::remove(target);
+                ASSERT_EQ(mknod(native, S_IFCHR | 0666, makedev(1, 3)), 0);
+                break;
+            }
+            struct stat before{};
+            lstat(native, &before);
+
+            const QByteArray report = inChild([&] {
+                // The modes under test must really stand in the way.
+                if (c.obstacle == Obstacle::Unwritable && access(native, W_OK) == 0)
+                    return QByteArray("setup");
+                if (c.obstacle == Obstacle::ReadOnlyFolder && access(QFile::encodeName(tmp.path()), W_OK) == 0)
+                    return QByteArray("setup");
+                const Outcome created = store.CreateRecordFiles();
+                const ReadOutcome read = readText(target), readOther = readText(other);
+                const SaveOutcome saved = store.SaveRecord("9", "Ugo");
+                return QByteArray(created ? "1" : "0") + (read ? "1" : "0") + (readOther ? "1" : "0")
+                       + char('0' + int(saved.result)) + (created ? "1" : names(created.error, target) ? "1" : "0")
+                       + (saved.result != Result::Failed || names(saved.error, savedNames) ? "1" : "0");
+            });
+            chmod(QFile::encodeName(tmp.path()), 0700);
+            ASSERT_NE(report, "setup") << "the child still overrides file modes";
+            ASSERT_EQ(report.size(), 6) << "the child could not run";
+            ++rows;
+            EXPECT_EQ(report[0] == '1', c.created);
+            EXPECT_EQ(report[1] == '1', c.readable);
+            EXPECT_EQ(report[2], '1') << "the other file could not be read";
+            EXPECT_STREQ(resultName(Result(report[3] - '0')), resultName(c.saved));
+            EXPECT_EQ(report[4], '1') << "the start-up failure does not name the file";
+            EXPECT_EQ(report[5], '1') << "the save failure does not name the file";
+
+            // Afterwards: the new pair when saved, else the old one untouched.
+            if (c.saved == Result::Saved) {
+                EXPECT_EQ(bytesOf(store.scorePath()), "9\r\n");
+                EXPECT_EQ(bytesOf(store.holderPath()), "Ugo\r\n");
+            } else {
+                EXPECT_EQ(bytesOf(other), onHolder ? "5\r\n" : "Anna\r\n");
+                struct stat after{};
+                ASSERT_EQ(lstat(native, &after), 0);
+                EXPECT_EQ(after.st_mode, before.st_mode) << "the file was replaced";
+                EXPECT_EQ(after.st_ino, before.st_ino) << "the file was replaced";
+                if (S_ISREG(after.st_mode)) {
+                    chmod(native, 0644);
+                    EXPECT_EQ(bytesOf(target), targetBytes);
+                }
+                if (c.obstacle == Obstacle::LinkToFile) {
+                    EXPECT_EQ(bytesOf(elsewhere.path() + "/real"), targetBytes);
+                }
+            }
+            const QStringList left = QDir(tmp.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+            EXPECT_EQ(left.size(), 2) << "stray files: " << left.join(' ').toStdString();
+        }
+    }
+    EXPECT_GE(rows, 16);
 }
 #endif
 

@@ -1,0 +1,247 @@
+// Whole processes that save records: killed at random instants, and two of
+// them saving into the same folder at once.
+#include "recordstore.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include "saveloop.h"
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <set>
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace records;
+
+namespace {
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+QStringList entries(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// The N of the pair "N" / "NomeN", 0 for the two empty files, -1 for
+// anything else: a torn or damaged pair.
+long pairNumber(const RecordStore &store)
+{
+    const QByteArray score = bytesOf(store.scorePath()), holder = bytesOf(store.holderPath());
+    if (score.isEmpty() && holder.isEmpty())
+        return 0;
+    if (!score.endsWith("\r\n"))
+        return -1;
+    bool ok = false;
+    const long n = score.chopped(2).toLong(&ok);
+    return ok && n > 0 && holder == "Nome" + QByteArray::number(qlonglong(n)) + "\r\n" ? n : -1;
+}
+
+// A process killed loses nothing that reached the kernel, synced or not; a
+// memory-backed folder, where syncing costs nothing, makes the rounds quick.
+QString quickFolder()
+{
+    const QFileInfo shm(QStringLiteral("/dev/shm"));
+    return shm.isDir() && shm.isWritable() ? QStringLiteral("/dev/shm/quozzolo-kill-XXXXXX") : QString();
+}
+
+// One victim: a forked copy of this process running the save loop, or, to
+// be sure nothing of this process helps, the driver executable itself.
+struct Victim
+{
+    pid_t pid = -1;
+    int out = -1;
+
+    Victim(const QString &dir, bool exec)
+    {
+        int fds[2];
+        if (pipe(fds) != 0)
+            return;
+        pid = fork();
+        if (pid == 0) {
+            ::close(fds[0]);
+            if (exec) {
+                dup2(fds[1], 1);
+                const QByteArray d = QFile::encodeName(dir);
+                execl(RECORD_DRIVER, RECORD_DRIVER, "loop", d.constData(), static_cast<char *>(nullptr));
+                _exit(3);
+            }
+            const QString error = saveUntilKilled(dir, fds[1]);
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            _exit(2);
+        }
+        ::close(fds[1]);
+        out = fds[0];
+    }
+
+    bool waitForFirstSave() const
+    {
+        pollfd p{out, POLLIN, 0};
+        return poll(&p, 1, 5000) == 1;
+    }
+
+    // Kills it (if it still runs) and gives what it printed; killed tells
+    // whether SIGKILL is what ended it.
+    QByteArray kill(bool *killed)
+    {
+        ::kill(pid, SIGKILL);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        *killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+        QByteArray printed;
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(out, buffer, sizeof buffer)) > 0;)
+            printed.append(buffer, n);
+        ::close(out);
+        return printed;
+    }
+};
+
+TEST(RecordKill, EveryKillLeavesAWholePair)
+{
+    QTemporaryDir tmp(quickFolder());
+    ASSERT_TRUE(tmp.isValid());
+    const RecordStore store(tmp.path() + u'/');
+    ASSERT_TRUE(store.CreateRecordFiles());
+    const QStringList pairOnly{holderFileName, scoreFileName};
+
+    const int rounds = qEnvironmentVariableIsSet("QUOZZOLO_KILL_ROUNDS")
+                           ? qEnvironmentVariableIntValue("QUOZZOLO_KILL_ROUNDS")
+                           : 1000;
+    const unsigned seed = std::random_device{}();
+    std::mt19937 random(seed);
+    int kills = 0, driverKills = 0, torn = 0, lost = 0, leftovers = 0, recoveryFailures = 0, victimFailures = 0;
+    int insideSave = 0, temporariesSeen = 0;
+    long stored = 0;
+    QElapsedTimer clock;
+    clock.start();
+    for (int round = 0; round < rounds; ++round) {
+        const bool exec = round % 10 == 0;
+        Victim victim(tmp.path(), exec);
+        ASSERT_GT(victim.pid, 0);
+        // Half the kills land anywhere from the start-up's recovery on; the
+        // other half once saving is under way.
+        if (round % 2 == 1)
+            victim.waitForFirstSave();
+        QThread::usleep(std::uniform_int_distribution<unsigned>(0, round % 2 ? 1500 : 6000)(random));
+        bool killed = false;
+        const QByteArray printed = victim.kill(&killed);
+        if (killed) {
+            ++kills;
+            driverKills += exec;
+        } else {
+            ++victimFailures;
+            ADD_FAILURE() << "the victim ended by itself";
+        }
+        long confirmed = stored;
+        for (const QByteArray &line : printed.split('\n'))
+            if (!line.isEmpty())
+                confirmed = line.toLong();
+
+        const QStringList before = entries(tmp.path());
+        insideSave += before.contains(journalFileName);
+        temporariesSeen += before.filter(QRegularExpression(QStringLiteral("\\.(new|old)$"))).size() > 0;
+
+        // The next start-up.
+        if (const Outcome recovered = store.CreateRecordFiles(); !recovered) {
+            ++recoveryFailures;
+            ADD_FAILURE() << recovered.error.toStdString() << " in " << before.join(' ').toStdString();
+        }
+        if (entries(tmp.path()) != pairOnly)
+            ++leftovers;
+        const long n = pairNumber(store);
+        if (n < 0) {
+            ++torn;
+            ADD_FAILURE() << "torn pair: " << bytesOf(store.scorePath()).toStdString() << " / "
+                          << bytesOf(store.holderPath()).toStdString();
+            break;
+        }
+        // A save the victim saw succeed is never undone; at most the one
+        // under way when it was killed may have gone through.
+        if (n < confirmed || n > confirmed + 1)
+            ++lost;
+        stored = n;
+    }
+    std::printf("seed %u: %d kills (%d of the driver executable) in %.1f s, %d inside a save (journal present), "
+                "%d with temporary files; after recovery: %d torn pairs, %d leftover files, %d lost or unexpected "
+                "records, %d recovery failures; final record %ld\n",
+                seed, kills, driverKills, clock.elapsed() / 1000.0, insideSave, temporariesSeen, torn, leftovers,
+                lost, recoveryFailures, stored);
+    EXPECT_EQ(kills, rounds);
+    EXPECT_EQ(torn, 0);
+    EXPECT_EQ(leftovers, 0);
+    EXPECT_EQ(lost, 0);
+    EXPECT_EQ(recoveryFailures, 0);
+    EXPECT_EQ(victimFailures, 0);
+    // Proof that the kills reached saves under way at all (the journal's
+    // own window is narrower, and shrinks further under the sanitizers).
+    EXPECT_GT(temporariesSeen, rounds / 50);
+}
+
+TEST(RecordRace, TwoGamesNeverMixTheirPairs)
+{
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const RecordStore store(tmp.path() + u'/');
+    constexpr int perGame = 200;
+    QProcess games[2];
+    for (int id = 0; id < 2; ++id)
+        games[id].start(QStringLiteral(RECORD_DRIVER), {QStringLiteral("race"), tmp.path(), QString::number(id),
+                                                        QString::number(perGame), QString::number(1234 + id)});
+    struct Attempt
+    {
+        int score;
+        char mark;
+    };
+    std::vector<Attempt> attempts[2];
+    for (int id = 0; id < 2; ++id) {
+        ASSERT_TRUE(games[id].waitForFinished(60000));
+        EXPECT_EQ(games[id].exitCode(), 0) << games[id].readAllStandardError().toStdString();
+        for (const QByteArray &line : games[id].readAllStandardOutput().split('\n'))
+            if (const QList<QByteArray> f = line.split(' '); f.size() == 2)
+                attempts[id].push_back({f[0].toInt(), f[1][0]});
+        ASSERT_EQ(attempts[id].size(), size_t(perGame));
+    }
+
+    int best = 0;
+    std::map<int, std::set<int>> savedBy; // score -> games that saved it
+    for (int id = 0; id < 2; ++id) {
+        int last = 0;
+        for (const Attempt &a : attempts[id]) {
+            best = std::max(best, a.score);
+            EXPECT_NE(a.mark, 'f') << "game " << id << " failed on " << a.score;
+            if (a.mark == 's') {
+                // The record only ever grows, so one game's saves grow too.
+                EXPECT_GT(a.score, last) << "game " << id;
+                last = a.score;
+                savedBy[a.score].insert(id);
+            }
+        }
+    }
+    for (const auto &[score, ids] : savedBy)
+        EXPECT_EQ(ids.size(), 1u) << score << " saved by both games: one of them wrote over an equal record";
+    // The best of all attempts is the record, by the game that saved it.
+    ASSERT_EQ(savedBy.count(best), 1u);
+    EXPECT_EQ(bytesOf(store.scorePath()), QByteArray::number(best) + "\r\n");
+    EXPECT_EQ(bytesOf(store.holderPath()), "P" + QByteArray::number(*savedBy[best].begin()) + "-"
+                                               + QByteArray::number(best) + "\r\n");
+    EXPECT_EQ(entries(tmp.path()), QStringList({holderFileName, scoreFileName}));
+    std::printf("%zu saves and %d refusals of a lower score over %d attempts\n", savedBy.size(),
+                2 * perGame - int(savedBy.size()), 2 * perGame);
+}
+
+} // namespace

@@ -1,0 +1,47 @@
+// Plays the part of a game that saves records, for the tests that kill it or
+// run two of it at once.
+//   record_driver loop DIR          saves until killed (see saveloop.h),
+//                                   printing each N once it is saved
+//   record_driver race DIR ID COUNT SEED
+//                                   saves COUNT random scores by "P<ID>-<score>",
+//                                   printing "<score> <s|n|f>" for each
+#include "recordstore.h"
+#include "saveloop.h"
+
+#include <QByteArray>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+
+using Result = records::SaveOutcome::Result;
+
+int main(int argc, char **argv)
+{
+    if (argc >= 3 && std::strcmp(argv[1], "loop") == 0) {
+        std::fprintf(stderr, "%s\n", qPrintable(saveUntilKilled(QString::fromLocal8Bit(argv[2]), 1)));
+        return 2;
+    }
+    if (argc == 6 && std::strcmp(argv[1], "race") == 0) {
+        const records::RecordStore store(records::withTrailingSeparator(QString::fromLocal8Bit(argv[2])));
+        if (const records::Outcome created = store.CreateRecordFiles(); !created) {
+            std::fprintf(stderr, "%s\n", qPrintable(created.error));
+            return 2;
+        }
+        const QByteArray id = argv[3];
+        const int count = std::atoi(argv[4]);
+        std::mt19937 random(unsigned(std::atoi(argv[5])));
+        std::uniform_int_distribution<int> scores(1, 4);
+        for (int i = 0; i < count; ++i) {
+            const int score = 2 * i + scores(random);
+            const records::SaveOutcome saved =
+                store.SaveRecord(QString::number(score), QStringLiteral("P%1-%2").arg(QLatin1String(id)).arg(score));
+            const char *mark = saved.result == Result::Saved ? "s" : saved.result == Result::NotBeaten ? "n" : "f";
+            std::printf("%d %s\n", score, mark);
+            if (saved.result == Result::Failed)
+                std::fprintf(stderr, "%s\n", qPrintable(saved.error));
+        }
+        return 0;
+    }
+    return 64;
+}
