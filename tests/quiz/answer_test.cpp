@@ -91,7 +91,8 @@ TEST(KeyFilter, TypedCodesOfKeyEventsAsTheyArrive)
     };
     for (const Row &row : rows) {
         EXPECT_EQ(typedKeyCode(row.qtKey, QString::fromUtf8(row.text)), row.code) << std::hex << row.qtKey;
-        if (row.code && *row.code != 8 && *row.code != 13)
+        if (row.code && *row.code != 8 && *row.code != 13) {
             EXPECT_EQ(filterKey(*row.code) == KeyAction::Cancel, *row.code == 'a' || *row.code == 22 || *row.code == 0xE8);
+        }
     }
 }
