@@ -1,6 +1,5 @@
 #include "dialogs.h"
 
-#include <QAbstractButton>
 #include <QInputDialog>
 #include <QMessageBox>
 

@@ -70,10 +70,4 @@ QCursor handCursor(qreal devicePixelRatio)
     return QCursor(ink, mask, 5 * scale, 0);
 }
 
-QPixmap nextNormal(qreal devicePixelRatio) { return pixmap(Picture::NextNormal, devicePixelRatio); }
-QPixmap nextPressed(qreal devicePixelRatio) { return pixmap(Picture::NextPressed, devicePixelRatio); }
-QPixmap nextDisabled(qreal devicePixelRatio) { return pixmap(Picture::NextDisabled, devicePixelRatio); }
-QPixmap exitSign(qreal devicePixelRatio) { return pixmap(Picture::ExitSign, devicePixelRatio); }
-QPixmap stopwatch(qreal devicePixelRatio) { return pixmap(Picture::Stopwatch, devicePixelRatio); }
-
 } // namespace pictures

@@ -24,10 +24,4 @@ QIcon windowIcon(); // 16, 22, 32, 48, 64, 128 and 256 pixels
 // of a 32 px cursor, or (10, 0) of the 64 px one on a denser screen.
 QCursor handCursor(qreal devicePixelRatio = 1.0);
 
-QPixmap nextNormal(qreal devicePixelRatio = 1.0);
-QPixmap nextPressed(qreal devicePixelRatio = 1.0);
-QPixmap nextDisabled(qreal devicePixelRatio = 1.0);
-QPixmap exitSign(qreal devicePixelRatio = 1.0);
-QPixmap stopwatch(qreal devicePixelRatio = 1.0);
-
 } // namespace pictures

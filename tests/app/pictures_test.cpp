@@ -104,8 +104,8 @@ TEST(Pictures, EachIsDrawnAtOneAndTwoTimesTheLayoutSize)
         EXPECT_EQ(argb(icon.pixmap(QSize(16, 16)).toImage()), resource(row.file, 16));
     }
     // The shorthands the window uses give the same pictures.
-    EXPECT_EQ(argb(pictures::nextDisabled(2.0).toImage()), resource("next_disabled", 64));
-    EXPECT_EQ(argb(pictures::stopwatch().toImage()), resource("stopwatch", 32));
+    EXPECT_EQ(argb(pictures::pixmap(pictures::Picture::NextDisabled, 2.0).toImage()), resource("next_disabled", 64));
+    EXPECT_EQ(argb(pictures::pixmap(pictures::Picture::Stopwatch).toImage()), resource("stopwatch", 32));
 }
 
 TEST(Pictures, WindowIconCarriesEveryDesktopSize)

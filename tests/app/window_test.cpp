@@ -187,8 +187,8 @@ TEST(WindowDesign, PicturesAndCursors)
         sides << size.width();
     std::sort(sides.begin(), sides.end());
     EXPECT_EQ(sides, (QList<int>{16, 22, 32, 48, 64, 128, 256}));
-    EXPECT_NE(pictures::nextNormal().toImage(), pictures::nextPressed().toImage());
-    EXPECT_NE(pictures::nextNormal().toImage(), pictures::nextDisabled().toImage());
+    EXPECT_NE(pictures::pixmap(pictures::Picture::NextNormal).toImage(), pictures::pixmap(pictures::Picture::NextPressed).toImage());
+    EXPECT_NE(pictures::pixmap(pictures::Picture::NextNormal).toImage(), pictures::pixmap(pictures::Picture::NextDisabled).toImage());
 
     Created created;
     EXPECT_EQ(created.ui.surface->cursor().hotSpot(), QPoint(5, 0));
