@@ -2,6 +2,7 @@
 
 #include "numbertext.h"
 #include "randomsource.h"
+#include "recordrule.h"
 
 namespace {
 QString plain(long long value)
@@ -96,11 +97,11 @@ bool Partita::beginExit()
 bool isRecordNotice(const QString &storedBestText, const QString &scoreText)
 {
     const auto score = numbertext::strictNumber(scoreText);
-    return score && numbertext::leadingNumber(storedBestText) + 1 == *score;
+    return score && recordrule::storedBest(storedBestText) + 1 == *score;
 }
 
 bool isRecordBeaten(const QString &storedBestText, const QString &scoreText)
 {
     const auto score = numbertext::strictNumber(scoreText);
-    return score && numbertext::leadingNumber(storedBestText) < *score;
+    return score && recordrule::beaten(recordrule::storedBest(storedBestText), *score);
 }

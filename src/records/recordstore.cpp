@@ -2,6 +2,7 @@
 
 #include "cp1252.h"
 #include "numbertext.h"
+#include "recordrule.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -724,7 +725,7 @@ SaveOutcome RecordStore::SaveRecord(const QString &score, const QString &holder)
     QByteArray oldScore, oldHolder;
     if (const QString why = readWhole(scorePath(), &oldScore); !why.isEmpty())
         return fail("Impossibile leggere il file", scorePath(), why);
-    if (!(numbertext::leadingNumber(cp1252::decode(oldScore)) < *value))
+    if (!recordrule::beaten(recordrule::storedBest(cp1252::decode(oldScore)), *value))
         return {Result::NotBeaten, QString()};
     if (const QString why = readWhole(holderPath(), &oldHolder); !why.isEmpty())
         return fail("Impossibile leggere il file", holderPath(), why);
