@@ -1,8 +1,9 @@
 // Start-up over arbitrary record files: arbitrary bytes as the score file,
 // the holder file and the journal of a stopped save. Recovery and reading
 // never crash or hang; what recovery puts back came from the journal as a
-// pair; nothing but the two files is left; a save that follows writes the
-// whole new pair or leaves the files as they were.
+// pair; nothing but the two files and the lock is left; a journal that does
+// not read whole is kept and reported, with the files as they were; a save
+// that follows writes the whole new pair or leaves the files as they were.
 #include "fuzzcheck.h"
 #include "numbertext.h"
 #include "recordstore.h"
@@ -49,30 +50,34 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     if (withJournal)
         put(store.journalPath(), journal);
 
-    FUZZ_CHECK(store.CreateRecordFiles());
+    const records::StoredPair loaded = store.loadPair();
     const QByteArray scoreAfter = bytesOf(store.scorePath()), holderAfter = bytesOf(store.holderPath());
+    if (!loaded.outcome) {
+        FUZZ_CHECK(withJournal && bytesOf(store.journalPath()) == journal);
+        FUZZ_CHECK(scoreAfter == score && holderAfter == holder);
+        FUZZ_CHECK(store.SaveRecord(QStringLiteral("1"), QStringLiteral("Fuzz")).result
+                   == records::Outcome::Result::Failed);
+        FUZZ_CHECK(bytesOf(store.scorePath()) == score && bytesOf(store.holderPath()) == holder);
+        return 0;
+    }
     if (scoreAfter != score || holderAfter != holder)
         FUZZ_CHECK(withJournal && journal.contains(scoreAfter + holderAfter));
-    FUZZ_CHECK(QDir(tmp.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size() == 2);
-
-    const records::ReadOutcome best = records::readText(store.scorePath());
-    const records::ReadOutcome name = records::readText(store.holderPath());
-    FUZZ_CHECK(best && name);
-    FUZZ_CHECK(best.text.size() == scoreAfter.size() && name.text.size() == holderAfter.size());
-    const double stored = numbertext::leadingNumber(best.text);
+    FUZZ_CHECK(QDir(tmp.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size() == 3);
+    FUZZ_CHECK(loaded.score.size() == scoreAfter.size() && loaded.holder.size() == holderAfter.size());
+    const double stored = numbertext::leadingNumber(loaded.score);
 
     // A second start-up finds nothing more to do.
-    FUZZ_CHECK(store.CreateRecordFiles());
+    FUZZ_CHECK(store.loadPair().outcome);
     FUZZ_CHECK(bytesOf(store.scorePath()) == scoreAfter && bytesOf(store.holderPath()) == holderAfter);
 
     const int newScore = data[size - 1] % 50 - 10;
-    const records::SaveOutcome saved = store.SaveRecord(QString::number(newScore), QStringLiteral("Fuzz"));
-    if (saved.result == records::SaveOutcome::Result::Saved) {
+    const records::Outcome saved = store.SaveRecord(QString::number(newScore), QStringLiteral("Fuzz"));
+    if (saved.result == records::Outcome::Result::Done) {
         FUZZ_CHECK(stored < newScore);
         FUZZ_CHECK(bytesOf(store.scorePath()) == QByteArray::number(newScore) + "\r\n");
         FUZZ_CHECK(bytesOf(store.holderPath()) == "Fuzz\r\n");
     } else {
-        FUZZ_CHECK(saved.result == records::SaveOutcome::Result::NotBeaten);
+        FUZZ_CHECK(saved.result == records::Outcome::Result::NotBeaten);
         FUZZ_CHECK(!(stored < newScore));
         FUZZ_CHECK(bytesOf(store.scorePath()) == scoreAfter && bytesOf(store.holderPath()) == holderAfter);
     }

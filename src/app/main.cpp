@@ -6,7 +6,7 @@
 #include "pictures.h"
 #include "qttranslation.h"
 #include "randomsource.h"
-#include "recordstore.h"
+#include "recorddir.h"
 #include "tavola.h"
 
 #include <QApplication>

@@ -5,6 +5,7 @@
 #include "label.h"
 #include "picturebutton.h"
 #include "pictures.h"
+#include "recorddir.h"
 #include "spoken.h"
 #include "surface.h"
 
@@ -129,21 +130,18 @@ void Tavola::Form_Load()
 
 void Tavola::readStoredRecord()
 {
-    const records::RecordStore store(windowsDir);
-    const records::Outcome created = store.CreateRecordFiles();
-    // Both are read even after a failure, to show what can be shown.
-    const records::ReadOutcome best = Leggifiletxt(store.scorePath());
-    const records::ReadOutcome holder = Leggifiletxt(store.holderPath());
-    if (created && best && holder) {
-        partita.setStoredRecord(best.text, holder.text);
+    // Recovery, creation and both reads under one lock: one record, never
+    // the holder of one beside the score of another.
+    const records::StoredPair stored = records::RecordStore(windowsDir).loadPair();
+    if (stored.outcome) {
+        partita.setStoredRecord(stored.score, stored.holder);
     } else {
-        partita.setRecordUnreadable(best.text, holder.text);
-        const QString why = !created ? created.error : !best ? best.error : holder.error;
+        partita.setRecordUnreadable(stored.score, stored.holder);
         // The clock waits with the player: the game starts at 00:15:00 when the box is closed.
         ui.Timer1->stop();
         services.dialogs.messageBox(QStringLiteral("Non riesco a leggere il record dei campioni.\n%1\n\n"
                                                    "Si gioca lo stesso, ma il risultato di questa partita "
-                                                   "non sarà registrato.").arg(why),
+                                                   "non sarà registrato.").arg(stored.outcome.error),
                                     BoxKind::OkExclamation);
         ui.Timer1->start();
     }
@@ -284,14 +282,14 @@ void Tavola::saveBeatenRecord(const QString &savedNotice)
 {
     // The store reads the record again under its lock: another game may
     // have saved a better one since this game started.
-    const records::SaveOutcome saved = records::RecordStore(windowsDir).SaveRecord(partita.scoreText(), partita.playerName());
+    const records::Outcome saved = records::RecordStore(windowsDir).SaveRecord(partita.scoreText(), partita.playerName());
     switch (saved.result) {
-    case records::SaveOutcome::Result::Saved:
+    case records::Outcome::Result::Done:
         services.dialogs.messageBox(savedNotice, BoxKind::Ok);
         break;
-    case records::SaveOutcome::Result::NotBeaten: // nothing was recorded: nothing to tell
+    case records::Outcome::Result::NotBeaten: // nothing was recorded: nothing to tell
         break;
-    case records::SaveOutcome::Result::Failed:
+    case records::Outcome::Result::Failed:
         services.dialogs.messageBox(QStringLiteral("Non sono riuscito a registrare il tuo record.\n%1").arg(saved.error),
                                     BoxKind::OkExclamation);
         break;
@@ -338,7 +336,9 @@ QString Tavola::GetSystemDir() const
     return records::withTrailingSeparator(services.recordDirectory());
 }
 
-records::ReadOutcome Tavola::Leggifiletxt(const QString &nomefile) const
+QString Tavola::Leggifiletxt(const QString &nomefile) const
 {
-    return records::readText(nomefile);
+    QString text;
+    records::readText(nomefile, &text);
+    return text;
 }

@@ -48,8 +48,8 @@ public:
     void cmdExit_Click();
 
     QString GetSystemDir() const;
-    // The whole text of a record file, or why it could not be read.
-    records::ReadOutcome Leggifiletxt(const QString &nomefile) const;
+    // The whole text of a record file; empty when it cannot be read.
+    QString Leggifiletxt(const QString &nomefile) const;
 
     const Controls &controls() const { return ui; }
     QMenu *nextMenu() const { return nextTitle; }

@@ -1,76 +1,56 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <functional>
 
 // The two one-line record files: the best score (quozrec.txt) and its holder
 // (nquozrec.txt), in one directory, one byte per character in Windows-1252.
 // Other programs read them, so their format never changes; everything that
-// keeps a save whole lives in files of its own beside them.
+// keeps a save whole lives in files of its own beside them, under names no
+// player would give a file.
 namespace records {
+
+struct IoError;
 
 inline constexpr auto scoreFileName = "quozrec.txt";
 inline constexpr auto holderFileName = "nquozrec.txt";
 // Present only while a save is under way: the old pair, to put back.
-inline constexpr auto journalFileName = "quozrec.journal";
-// Held around every change, so two games never mix their pairs.
-inline constexpr auto lockFileName = "quozrec.lock";
+inline constexpr auto journalFileName = ".~quozrec-journal";
+// Held around every start-up and every save; never removed.
+inline constexpr auto lockFileName = ".~quozrec-lock";
 
-// What an operation on a record file came to. On failure, error names the
+// The most of a record file that is read.
+inline constexpr qint64 maxReadBytes = 64 * 1024;
+
+// What an operation on the record files came to. On failure, error names the
 // file and what went wrong, in Italian, ready to be shown to the player.
 struct Outcome
 {
-    bool ok = true;
-    QString error;
-    explicit operator bool() const { return ok; }
-    static Outcome failure(QString why) { return {false, std::move(why)}; }
-};
-
-struct ReadOutcome
-{
-    QString text; // the file's whole text, line end included
-    bool ok = true;
-    QString error;
-    explicit operator bool() const { return ok; }
-};
-
-struct SaveOutcome
-{
     enum class Result {
-        Saved,     // both files hold the new pair
-        NotBeaten, // the files already hold this score or a better one: nothing written
-        Failed,    // nothing changed on disk; error says why
+        Done,
+        NotBeaten, // a save found a record as good or better: nothing written
+        Failed,
     };
-    Result result = Result::Failed;
-    QString error; // Italian, names the file, when Failed
+    Result result = Result::Done;
+    QString error;
+
+    explicit operator bool() const { return result != Result::Failed; }
+    static Outcome failure(QString why) { return {Result::Failed, std::move(why)}; }
 };
 
-// The record directory, with one trailing separator; empty when there is no
-// usable one (the game is then played without a record). The machine-wide
-// directory chosen at build time comes first when it exists and is writable.
-QString systemDirectory();
-
-// The choice systemDirectory() makes, from its inputs: shared (may be empty),
-// then $XDG_DATA_HOME/quozzolo when that is absolute, then
-// home/.local/share/quozzolo when home is an existing folder other than the
-// root. The per-user folder is created when missing.
-QString recordDirectory(const QString &shared, const QString &xdgDataHome, const QString &home);
-
-// The directory a GetWindowsDirectoryA-style query gave: the first count
-// characters of buffer with one trailing "\" added only when missing. A failed
-// query (count 0) or a path of 128 characters or more gives fallback instead.
-QString directoryFromQuery(const char *buffer, unsigned count, const QString &fallback);
-
-// dir with exactly one trailing separator ("/" or "\", whichever dir uses;
-// "/" when none). The empty dir, "no record directory", stays empty.
-QString withTrailingSeparator(const QString &dir);
+// The record as start-up found it: both files' whole texts, line ends
+// included. After a failure, whatever of them could be read.
+struct StoredPair
+{
+    QString score;
+    QString holder;
+    Outcome outcome;
+};
 
 // Whole text of a record file, at most maxReadBytes of it. Only a regular
 // file is read, or a symbolic link to one: a folder, a device, a FIFO or a
 // link to one of them is a failure, and is never opened.
-inline constexpr qint64 maxReadBytes = 64 * 1024;
-ReadOutcome readText(const QString &path);
+Outcome readText(const QString &path, QString *text);
 
 // The score and holder files of one directory, changed only as a pair.
 //
@@ -79,7 +59,10 @@ ReadOutcome readText(const QString &path);
 // once both are in place; a journal found later belongs to a save that never
 // finished, and recovery puts its old pair back. So a save stopped at any
 // instant leaves, after the next start-up, the whole old pair or the whole
-// new one. Every change happens under the lock file, with the record read
+// new one. A save is done only once it is on disk: any failed write or sync
+// fails it, with the old pair left or put back.
+//
+// Every start-up and every save holds the lock, and a save reads the record
 // again first: a game never writes over a better record saved meanwhile by
 // another, nor over a file it could not read.
 //
@@ -97,45 +80,49 @@ public:
         RestoreScore, // putting the old score back after the holder failed
         RemoveJournal,
         RestoreFile, // recovery writing one file of the old pair back
+        SyncFile,    // each written file, before it is closed
+        SyncFolder,  // each time renames and removals must last
     };
 
     // dir ends in a separator (as systemDirectory() gives it); an empty dir
-    // means there is no record directory, and every operation fails.
+    // means there is no record directory: every operation fails, and
+    // nothing is read from anywhere else.
     explicit RecordStore(QString dir);
 
     QString directory() const { return dir; }
     QString scorePath() const;
     QString holderPath() const;
     QString journalPath() const;
+    QString lockPath() const;
 
-    // Under the lock: puts back the pair of a save that never finished,
-    // removes what such a save left behind, and creates a missing file empty
-    // (an existing one keeps its bytes). In a folder the game may not write
-    // to, existing files are enough.
-    Outcome CreateRecordFiles() const;
+    // Start-up, under the lock: puts back the pair of a save that never
+    // finished, removes what such a save left behind, creates a missing file
+    // empty (an existing one keeps its bytes), and reads both files. In a
+    // folder the game may not write to, existing files are enough.
+    StoredPair loadPair() const;
 
     // Under the lock: recovers as above, reads the score file again, and
     // saves the pair only when score (plain digits) beats its best.
-    SaveOutcome SaveRecord(const QString &score, const QString &holder) const;
-
-    // How long a save or start-up waits for another game's lock.
-    void setLockTimeout(int milliseconds) { lockTimeout = milliseconds; }
+    Outcome SaveRecord(const QString &score, const QString &holder) const;
 
     // Test seam: called before each step; returning false makes that step
     // fail as if the system had refused it.
     void setStepHook(std::function<bool(Step)> hook) { stepHook = std::move(hook); }
 
 private:
-    class Lock;
     Outcome recover() const;
+    Outcome recoverPreviousRelease() const;
     Outcome checkWithoutWriting() const;
-    SaveOutcome savePair(const QByteArray &oldScore, const QByteArray &oldHolder, const QByteArray &newScore,
-                         const QByteArray &newHolder) const;
-    Outcome restore(const QString &path, const QByteArray &bytes) const;
+    Outcome savePair(const QByteArray &oldScore, const QByteArray &oldHolder, const QByteArray &newScore,
+                     const QByteArray &newHolder) const;
+    Outcome restore(const QString &path, const QString &temporary, const QByteArray &bytes) const;
+    bool writeSynced(const QString &path, const QByteArray &bytes, unsigned mode, IoError *err) const;
+    bool writeJournal(const QByteArray &oldScore, const QByteArray &oldHolder, unsigned mode, IoError *err) const;
+    bool syncFolder(IoError *err) const;
+    QString working(const char *name) const;
     bool step(Step s) const { return !stepHook || stepHook(s); }
 
     QString dir;
-    int lockTimeout = 10000;
     std::function<bool(Step)> stepHook;
 };
 

@@ -17,8 +17,11 @@
 #include <random>
 #include <set>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -57,6 +60,35 @@ QString quickFolder()
 {
     const QFileInfo shm(QStringLiteral("/dev/shm"));
     return shm.isDir() && shm.isWritable() ? QStringLiteral("/dev/shm/quozzolo-kill-XXXXXX") : QString();
+}
+
+// Whether process pid holds a lock on the file at path, as the kernel
+// lists it; looking takes nothing from the victim.
+bool holdsLock(pid_t pid, const QString &path)
+{
+    struct stat st{};
+    if (stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray owner = ' ' + QByteArray::number(pid) + ' ';
+    const QByteArray inode = ':' + QByteArray::number(qulonglong(st.st_ino)) + ' ';
+    for (const QByteArray &line : locks.readAll().split('\n'))
+        if (line.contains(owner) && line.contains(inode))
+            return true;
+    return false;
+}
+
+// Whether the lock at path is free this instant: one attempt, no wait.
+bool lockFreeAtOnce(const QString &path)
+{
+    const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool free = flock(fd, LOCK_EX | LOCK_NB) == 0;
+    close(fd);
+    return free;
 }
 
 // One victim: a forked copy of this process running the save loop, or, to
@@ -116,8 +148,8 @@ TEST(RecordKill, EveryKillLeavesAWholePair)
     QTemporaryDir tmp(quickFolder());
     ASSERT_TRUE(tmp.isValid());
     const RecordStore store(tmp.path() + u'/');
-    ASSERT_TRUE(store.CreateRecordFiles());
-    const QStringList pairOnly{holderFileName, scoreFileName};
+    ASSERT_TRUE(store.loadPair().outcome);
+    const QStringList pairOnly{QString::fromLatin1(lockFileName), holderFileName, scoreFileName};
 
     const int rounds = qEnvironmentVariableIsSet("QUOZZOLO_KILL_ROUNDS")
                            ? qEnvironmentVariableIntValue("QUOZZOLO_KILL_ROUNDS")
@@ -125,7 +157,8 @@ TEST(RecordKill, EveryKillLeavesAWholePair)
     const unsigned seed = std::random_device{}();
     std::mt19937 random(seed);
     int kills = 0, driverKills = 0, torn = 0, lost = 0, leftovers = 0, recoveryFailures = 0, victimFailures = 0;
-    int insideSave = 0, temporariesSeen = 0;
+    int insideSave = 0, temporariesSeen = 0, holderKills = 0, lockKeptAfterKill = 0;
+    qint64 longestStartUp = 0;
     long stored = 0;
     QElapsedTimer clock;
     clock.start();
@@ -138,8 +171,15 @@ TEST(RecordKill, EveryKillLeavesAWholePair)
         if (round % 2 == 1)
             victim.waitForFirstSave();
         QThread::usleep(std::uniform_int_distribution<unsigned>(0, round % 2 ? 1500 : 6000)(random));
+        const bool holder = holdsLock(victim.pid, store.lockPath());
         bool killed = false;
         const QByteArray printed = victim.kill(&killed);
+        holderKills += holder && killed;
+        // The kernel let go of the lock with the process.
+        if (!lockFreeAtOnce(store.lockPath())) {
+            ++lockKeptAfterKill;
+            ADD_FAILURE() << "the lock outlived the game that held it";
+        }
         if (killed) {
             ++kills;
             driverKills += exec;
@@ -154,10 +194,14 @@ TEST(RecordKill, EveryKillLeavesAWholePair)
 
         const QStringList before = entries(tmp.path());
         insideSave += before.contains(journalFileName);
-        temporariesSeen += before.filter(QRegularExpression(QStringLiteral("\\.(new|old)$"))).size() > 0;
+        temporariesSeen += before.filter(QRegularExpression(QStringLiteral("\\.tmp$"))).size() > 0;
 
         // The next start-up.
-        if (const Outcome recovered = store.CreateRecordFiles(); !recovered) {
+        QElapsedTimer startUp;
+        startUp.start();
+        const Outcome recovered = store.loadPair().outcome;
+        longestStartUp = std::max(longestStartUp, startUp.elapsed());
+        if (!recovered) {
             ++recoveryFailures;
             ADD_FAILURE() << recovered.error.toStdString() << " in " << before.join(' ').toStdString();
         }
@@ -176,17 +220,21 @@ TEST(RecordKill, EveryKillLeavesAWholePair)
             ++lost;
         stored = n;
     }
-    std::printf("seed %u: %d kills (%d of the driver executable) in %.1f s, %d inside a save (journal present), "
-                "%d with temporary files; after recovery: %d torn pairs, %d leftover files, %d lost or unexpected "
-                "records, %d recovery failures; final record %ld\n",
-                seed, kills, driverKills, clock.elapsed() / 1000.0, insideSave, temporariesSeen, torn, leftovers,
-                lost, recoveryFailures, stored);
+    std::printf("seed %u: %d kills (%d of the driver executable, %d holding the lock) in %.1f s, %d inside a save "
+                "(journal present), %d with temporary files; after recovery: %d torn pairs, %d leftover files, %d lost "
+                "or unexpected records, %d recovery failures, %d locks kept after a kill; longest start-up after a "
+                "kill %lld ms; final record %ld\n",
+                seed, kills, driverKills, holderKills, clock.elapsed() / 1000.0, insideSave, temporariesSeen, torn,
+                leftovers, lost, recoveryFailures, lockKeptAfterKill, qlonglong(longestStartUp), stored);
     EXPECT_EQ(kills, rounds);
     EXPECT_EQ(torn, 0);
     EXPECT_EQ(leftovers, 0);
     EXPECT_EQ(lost, 0);
     EXPECT_EQ(recoveryFailures, 0);
     EXPECT_EQ(victimFailures, 0);
+    EXPECT_EQ(lockKeptAfterKill, 0);
+    // Proof that the kills reached games holding the lock at all.
+    EXPECT_GT(holderKills, rounds / 4);
     // Proof that the kills reached saves under way at all (the journal's
     // own window is narrower, and shrinks further under the sanitizers).
     EXPECT_GT(temporariesSeen, rounds / 50);
@@ -239,7 +287,7 @@ TEST(RecordRace, TwoGamesNeverMixTheirPairs)
     EXPECT_EQ(bytesOf(store.scorePath()), QByteArray::number(best) + "\r\n");
     EXPECT_EQ(bytesOf(store.holderPath()), "P" + QByteArray::number(*savedBy[best].begin()) + "-"
                                                + QByteArray::number(best) + "\r\n");
-    EXPECT_EQ(entries(tmp.path()), QStringList({holderFileName, scoreFileName}));
+    EXPECT_EQ(entries(tmp.path()), QStringList({QString::fromLatin1(lockFileName), holderFileName, scoreFileName}));
     std::printf("%zu saves and %d refusals of a lower score over %d attempts\n", savedBy.size(),
                 2 * perGame - int(savedBy.size()), 2 * perGame);
 }

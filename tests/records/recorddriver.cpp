@@ -5,6 +5,7 @@
 //   record_driver race DIR ID COUNT SEED
 //                                   saves COUNT random scores by "P<ID>-<score>",
 //                                   printing "<score> <s|n|f>" for each
+#include "recorddir.h"
 #include "recordstore.h"
 #include "saveloop.h"
 
@@ -14,7 +15,7 @@
 #include <cstring>
 #include <random>
 
-using Result = records::SaveOutcome::Result;
+using Result = records::Outcome::Result;
 
 int main(int argc, char **argv)
 {
@@ -24,7 +25,7 @@ int main(int argc, char **argv)
     }
     if (argc == 6 && std::strcmp(argv[1], "race") == 0) {
         const records::RecordStore store(records::withTrailingSeparator(QString::fromLocal8Bit(argv[2])));
-        if (const records::Outcome created = store.CreateRecordFiles(); !created) {
+        if (const records::Outcome created = store.loadPair().outcome; !created) {
             std::fprintf(stderr, "%s\n", qPrintable(created.error));
             return 2;
         }
@@ -34,9 +35,9 @@ int main(int argc, char **argv)
         std::uniform_int_distribution<int> scores(1, 4);
         for (int i = 0; i < count; ++i) {
             const int score = 2 * i + scores(random);
-            const records::SaveOutcome saved =
+            const records::Outcome saved =
                 store.SaveRecord(QString::number(score), QStringLiteral("P%1-%2").arg(QLatin1String(id)).arg(score));
-            const char *mark = saved.result == Result::Saved ? "s" : saved.result == Result::NotBeaten ? "n" : "f";
+            const char *mark = saved.result == Result::Done ? "s" : saved.result == Result::NotBeaten ? "n" : "f";
             std::printf("%d %s\n", score, mark);
             if (saved.result == Result::Failed)
                 std::fprintf(stderr, "%s\n", qPrintable(saved.error));

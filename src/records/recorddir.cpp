@@ -1,0 +1,70 @@
+#include "recorddir.h"
+
+#include "fileio.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#ifndef QUOZZOLO_SHARED_RECORD_DIR
+#define QUOZZOLO_SHARED_RECORD_DIR ""
+#endif
+
+namespace records {
+
+namespace {
+constexpr unsigned queryBufferSize = 128;
+}
+
+QString systemDirectory()
+{
+    char buffer[queryBufferSize];
+    const unsigned count = windowsDirectoryQuery(buffer, queryBufferSize);
+    if (const QString dir = directoryFromQuery(buffer, count, QString()); !dir.isEmpty())
+        return dir;
+    return recordDirectory(QStringLiteral(QUOZZOLO_SHARED_RECORD_DIR), qEnvironmentVariable("XDG_DATA_HOME"),
+                           homeDirectory());
+}
+
+QString recordDirectory(const QString &shared, const QString &xdgDataHome, const QString &home)
+{
+    if (!shared.isEmpty() && QDir::isAbsolutePath(shared)) {
+        const QFileInfo info(shared);
+        // Not set up on this machine, or not for this player: the player's own record.
+        if (info.isDir() && info.isWritable() && info.isExecutable())
+            return withTrailingSeparator(shared);
+    }
+    QString base;
+    // A relative XDG_DATA_HOME is invalid and must be ignored: it would put
+    // the record wherever the game happens to be started from.
+    if (QDir::isAbsolutePath(xdgDataHome))
+        base = xdgDataHome;
+    else if (QDir::isAbsolutePath(home) && QFileInfo(home).isDir() && QDir(home).canonicalPath() != QDir::rootPath())
+        base = home + QStringLiteral("/.local/share");
+    else
+        return QString();
+    const QString dir = QDir::cleanPath(base + QStringLiteral("/quozzolo"));
+    // A failure here shows up later, with the file's name, when the files are created.
+    QDir().mkpath(dir);
+    return withTrailingSeparator(dir);
+}
+
+QString directoryFromQuery(const char *buffer, unsigned count, const QString &fallback)
+{
+    if (buffer == nullptr || count == 0 || count >= queryBufferSize)
+        return fallback;
+    QString dir = QString::fromLocal8Bit(buffer, count);
+    if (!dir.endsWith(u'\\') && !dir.endsWith(u'/'))
+        dir += u'\\';
+    return dir;
+}
+
+QString withTrailingSeparator(const QString &dir)
+{
+    // No directory stays no directory, rather than becoming the root.
+    if (dir.isEmpty() || dir.endsWith(u'/') || dir.endsWith(u'\\'))
+        return dir;
+    const bool backslashes = dir.lastIndexOf(u'\\') > dir.lastIndexOf(u'/');
+    return dir + (backslashes ? u'\\' : u'/');
+}
+
+} // namespace records
