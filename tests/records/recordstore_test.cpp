@@ -11,10 +11,9 @@
 #include <gtest/gtest.h>
 
 #ifdef Q_OS_LINUX
-#include <linux/capability.h>
+#include "asnobody.h"
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <grp.h>
 #include <unistd.h>
@@ -517,59 +516,6 @@ TEST(RecordDirectory, SharedThenDataHomeThenHome)
 #endif
 
 #ifdef Q_OS_LINUX
-// Root ignores file modes: the cases that need them run in a child that has
-// become an ordinary user (nobody), on files handed over to that user.
-constexpr uid_t nobody = 65534;
-
-bool becomeNobody()
-{
-    if (geteuid() != 0)
-        return true;
-    return setgroups(0, nullptr) == 0 && setresgid(nobody, nobody, nobody) == 0
-           && setresuid(nobody, nobody, nobody) == 0 && geteuid() == nobody;
-}
-
-// Hands dir and all in it to the user the child becomes.
-void giveAway(const QString &dir)
-{
-    if (geteuid() != 0)
-        return;
-    lchown(QFile::encodeName(dir).constData(), nobody, nobody);
-    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        lchown(QFile::encodeName(it.next()).constData(), nobody, nobody);
-}
-
-// Runs body in a child as that user; its text comes back.
-// Empty when the child could not be set up.
-QByteArray inChild(const std::function<QByteArray()> &body)
-{
-    int fds[2];
-    if (pipe(fds) != 0)
-        return {};
-    const pid_t pid = fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        const QByteArray out = becomeNobody() ? body() : QByteArray();
-        for (qsizetype done = 0; done < out.size();) {
-            const ssize_t n = ::write(fds[1], out.constData() + done, size_t(out.size() - done));
-            if (n <= 0)
-                break;
-            done += n;
-        }
-        _exit(0);
-    }
-    ::close(fds[1]);
-    QByteArray out;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
-        out.append(buffer, n);
-    ::close(fds[0]);
-    waitpid(pid, nullptr, 0);
-    return out;
-}
-
 // Runs body as another user of the group gid, with umask 022, in a child;
 // its exit code comes back (-1 when the child could not become that user).
 int asPlayer(uid_t uid, gid_t gid, const std::function<int()> &body)
