@@ -45,9 +45,9 @@ struct ChildRun
     End end = End::NotStarted;
 };
 
-// Runs body in a child as nobody; a child still running after timeoutMs is
-// killed and counts as hung.
-inline ChildRun runAsNobody(const std::function<QByteArray()> &body, int timeoutMs = 60000)
+// Runs body in a child as nobody (or as the user at hand); a child still
+// running after timeoutMs is killed and counts as hung.
+inline ChildRun runAsNobody(const std::function<QByteArray()> &body, int timeoutMs = 60000, bool asNobody = true)
 {
     ChildRun run;
     int fds[2];
@@ -56,7 +56,7 @@ inline ChildRun runAsNobody(const std::function<QByteArray()> &body, int timeout
     const pid_t pid = fork();
     if (pid == 0) {
         ::close(fds[0]);
-        const QByteArray out = becomeNobody() ? body() : QByteArray();
+        const QByteArray out = !asNobody || becomeNobody() ? body() : QByteArray();
         for (qsizetype done = 0; done < out.size();) {
             const ssize_t n = ::write(fds[1], out.constData() + done, size_t(out.size() - done));
             if (n <= 0)

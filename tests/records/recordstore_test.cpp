@@ -12,6 +12,8 @@
 
 #ifdef Q_OS_LINUX
 #include "asnobody.h"
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -236,13 +238,26 @@ TEST_F(StoreTest, MissingFileIsAReadFailureNamingIt)
     EXPECT_TRUE(names(read.outcome.error, store.scorePath())) << read.outcome.error.toStdString();
 }
 
-TEST(RecordStoreWithoutFolder, EveryOperationFails)
+// No folder, no record: nothing is read from anywhere else, not even from
+// the folder the game was started in.
+TEST(RecordStoreWithoutFolder, NothingIsReadAndNothingSaved)
 {
+    QTemporaryDir startedIn;
+    put(startedIn.path() + "/quozrec.txt", "99\r\n");
+    put(startedIn.path() + "/nquozrec.txt", "Altrove\r\n");
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(startedIn.path()));
     const RecordStore store{QString()};
-    EXPECT_FALSE(store.loadPair().outcome);
-    const Outcome saved = store.SaveRecord("3", "Ugo");
+    const StoredPair loaded = store.loadPair();
+    const Outcome saved = store.SaveRecord("100", "Ugo");
+    QDir::setCurrent(before);
+    EXPECT_FALSE(loaded.outcome);
+    EXPECT_EQ(loaded.score, QString());
+    EXPECT_EQ(loaded.holder, QString());
     EXPECT_EQ(saved.result, Result::Failed);
     EXPECT_FALSE(saved.error.isEmpty());
+    EXPECT_EQ(bytesOf(startedIn.path() + "/quozrec.txt"), "99\r\n");
+    EXPECT_EQ(QDir(startedIn.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
 // Every step of a save that fails leaves the old pair, reports the failure
@@ -278,6 +293,35 @@ TEST_F(StoreTest, AFailedStepLeavesTheOldPair)
         EXPECT_EQ(entries(tmp), pairOnly) << "stray file";
         EXPECT_NE(std::find(seen.begin(), seen.end(), c.failing.front()), seen.end()) << "step never reached";
     }
+}
+
+// "Saved" means on disk: each sync of a save, of a file or of the folder,
+// failed in turn, fails the save and leaves the old pair, and nothing else.
+TEST_F(StoreTest, EveryFailedSyncFailsTheSaveWithTheOldPair)
+{
+    int failed = 0;
+    for (const Step sync : {Step::SyncFile, Step::SyncFolder}) {
+        for (int nth = 1;; ++nth) {
+            SCOPED_TRACE((sync == Step::SyncFile ? "file sync " : "folder sync ") + std::to_string(nth));
+            putPair("5\r\n", "Anna\r\n");
+            RecordStore faulty = store;
+            int seen = 0;
+            faulty.setStepHook([&](Step s) { return s != sync || ++seen != nth; });
+            const Outcome saved = faulty.SaveRecord("12", "Luca");
+            if (seen < nth) { // a save with fewer syncs than nth went through
+                ASSERT_EQ(saved.result, Result::Done);
+                break;
+            }
+            ++failed;
+            EXPECT_EQ(saved.result, Result::Failed);
+            EXPECT_TRUE(saved.error.contains(QStringLiteral("operazione interrotta"))) << saved.error.toStdString();
+            expectPair("5\r\n", "Anna\r\n");
+            EXPECT_EQ(entries(tmp), pairOnly) << "stray file";
+        }
+    }
+    // Four files written (three beside the record, the journal), three
+    // times the folder: after the journal, the two files and its removal.
+    EXPECT_EQ(failed, 7);
 }
 
 TEST_F(StoreTest, AnUndoThatFailsIsFinishedByTheNextStartUp)
@@ -481,18 +525,25 @@ TEST(RecordDirectory, TrailingSeparator)
         EXPECT_EQ(withTrailingSeparator(c.dir), c.expected) << c.dir.toStdString();
 }
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_LINUX
+// Run as an ordinary player: root may write to any folder, so only then
+// does a machine-wide folder closed to the player count as closed.
 TEST(RecordDirectory, SharedThenDataHomeThenHome)
 {
     QTemporaryDir tmp;
     const QString t = tmp.path();
-    ASSERT_TRUE(QDir().mkpath(t + "/shared") && QDir().mkpath(t + "/home"));
+    ASSERT_TRUE(QDir().mkpath(t + "/shared") && QDir().mkpath(t + "/home") && QDir().mkpath(t + "/closed"));
+    giveAway(t);
+    // The machine-wide folder of a group the player is not in.
+    ASSERT_EQ(chown(QFile::encodeName(t + "/closed"), 0, 0), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(t + "/closed"), 0755), 0);
     const struct
     {
         const char *name;
         QString shared, xdg, home, expected;
     } cases[] = {
         {"shared wins", t + "/shared", t + "/data", t + "/home", t + "/shared/"},
+        {"shared closed to the player", t + "/closed", t + "/data", t + "/home", t + "/data/quozzolo/"},
         {"shared missing", t + "/nowhere", t + "/data", t + "/home", t + "/data/quozzolo/"},
         {"shared relative", "shared", t + "/data", t + "/home", t + "/data/quozzolo/"},
         {"no shared", "", t + "/data", t + "/home", t + "/data/quozzolo/"},
@@ -503,19 +554,79 @@ TEST(RecordDirectory, SharedThenDataHomeThenHome)
         {"missing home", "", "", t + "/gone", ""},
         {"root as home", "", "", "/", ""},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(recordDirectory(c.shared, c.xdg, c.home), c.expected);
-        if (!c.expected.isEmpty()) {
-            EXPECT_TRUE(QFileInfo(c.expected).isDir());
+    const QByteArray report = inChild([&] {
+        QByteArray out;
+        for (const auto &c : cases) {
+            const QString dir = recordDirectory(c.shared, c.xdg, c.home);
+            out += (dir == c.expected && (dir.isEmpty() || QFileInfo(dir).isDir()) ? "1" : "0");
         }
-    }
+        return out;
+    });
+    ASSERT_EQ(report.size(), qsizetype(std::size(cases))) << "the child could not become an ordinary user";
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(report[i], '1') << cases[i].name;
     EXPECT_FALSE(QFileInfo::exists(t + "/gone")) << "a missing home is not made";
     EXPECT_FALSE(QFileInfo::exists(QDir::currentPath() + "/data/quozzolo")) << "a relative data home is not used";
 }
 #endif
 
 #ifdef Q_OS_LINUX
+// A full disk is told as a full disk, at start-up too, and a record that is
+// there still shows. Needs a small file system of its own: a tmpfs mounted
+// in a mount namespace of a child.
+TEST(RecordFullDisk, IsToldAsSuchAndTheRecordStillShows)
+{
+    const struct
+    {
+        const char *name;
+        const char *options;
+        bool lockThere; // made before the disk filled up
+        bool loaded;
+    } cases[] = {
+        {"no room left", "size=64k,nr_inodes=64", true, true},
+        {"no file can be made, not even the lock", "size=1m,nr_inodes=4", false, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir tmp;
+        const RecordStore store(tmp.path() + u'/');
+        const ChildRun run = runAsNobody([&]() -> QByteArray {
+            const QByteArray where = QFile::encodeName(tmp.path());
+            if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+                || mount("tmpfs", where.constData(), "tmpfs", 0, c.options) != 0)
+                return "skip";
+            put(store.scorePath(), "5\r\n");
+            put(store.holderPath(), "Anna\r\n");
+            if (c.lockThere && !store.loadPair().outcome)
+                return "setup";
+            // Fill what is left: blocks, then files.
+            QFile filler(tmp.path() + "/riempitivo");
+            filler.open(QIODevice::WriteOnly);
+            const QByteArray block(4096, 'x');
+            while (filler.write(block) == block.size() && filler.flush()) {
+            }
+            filler.close();
+            for (int i = 0; QFile(tmp.path() + "/vuoto" + QString::number(i)).open(QIODevice::WriteOnly); ++i) {
+            }
+            const StoredPair loaded = store.loadPair();
+            const Outcome saved = store.SaveRecord("9", "Ugo");
+            const QString full = QStringLiteral("spazio su disco esaurito");
+            return QByteArray(loaded.outcome ? "1" : "0") + (loaded.outcome || loaded.outcome.error.contains(full) ? "1" : "0")
+                   + (saved.error.contains(full) ? "1" : "0") + (bytesOf(store.scorePath()) == "5\r\n" ? "1" : "0")
+                   + (bytesOf(store.holderPath()) == "Anna\r\n" ? "1" : "0") + loaded.score.toLatin1();
+        }, 60000, false);
+        if (run.out == "skip")
+            GTEST_SKIP() << "no tmpfs of its own can be mounted here";
+        ASSERT_EQ(run.end, ChildRun::End::Exited);
+        ASSERT_NE(run.out, "setup");
+        ASSERT_GE(run.out.size(), 5);
+        EXPECT_EQ(run.out[0] == '1', c.loaded);
+        EXPECT_EQ(run.out[1], '1') << "start-up did not say the disk is full";
+        EXPECT_EQ(run.out[2], '1') << "the save did not say the disk is full";
+        EXPECT_EQ(run.out.mid(3), "11" "5\r\n") << "the pair changed, or did not show";
+    }
+}
+
 // Runs body as another user of the group gid, with umask 022, in a child;
 // its exit code comes back (-1 when the child could not become that user).
 int asPlayer(uid_t uid, gid_t gid, const std::function<int()> &body)
