@@ -211,6 +211,18 @@ Outcome RecordStore::restore(const QString &path, const QString &temporary, cons
     return {};
 }
 
+// The old pair of a journal, back in place and on disk.
+Outcome RecordStore::putBack(const journal::Contents &old) const
+{
+    for (const auto &[file, temporary, content] : {std::tuple{scorePath(), scoreTemporary, old.score},
+                                                   std::tuple{holderPath(), holderTemporary, old.holder}})
+        if (Outcome restored = restore(file, working(temporary), content); !restored)
+            return restored;
+    if (IoError err; !syncFolder(&err))
+        return Outcome::failure(failure("Impossibile rimettere a posto il file", scorePath(), reason(err)));
+    return {};
+}
+
 // A journal of the previous release is acted on once, and only when it
 // reads whole: a file of that name that does not is somebody else's.
 Outcome RecordStore::recoverPreviousRelease() const
@@ -224,12 +236,8 @@ Outcome RecordStore::recoverPreviousRelease() const
     const std::optional<journal::Contents> old = journal::decode(bytes, maxReadBytes);
     if (!old || old->version != 1)
         return {};
-    for (const auto &[file, temporary, content] : {std::tuple{scorePath(), scoreTemporary, old->score},
-                                                   std::tuple{holderPath(), holderTemporary, old->holder}})
-        if (Outcome restored = restore(file, working(temporary), content); !restored)
-            return restored;
-    if (!syncFolder(&err))
-        return Outcome::failure(failure("Impossibile rimettere a posto il file", scorePath(), reason(err)));
+    if (Outcome restored = putBack(*old); !restored)
+        return restored;
     for (const char *name : previousLeftovers)
         removeFile(working(name));
     if (!removeFile(path, &err) || !syncFolder(&err))
@@ -257,12 +265,8 @@ Outcome RecordStore::recover() const
         const std::optional<journal::Contents> old = more ? std::nullopt : journal::decode(bytes, maxReadBytes);
         if (!old)
             return Outcome::failure(failure("Impossibile leggere il file", journalPath(), unknownJournal()));
-        for (const auto &[file, temporary, content] : {std::tuple{scorePath(), scoreTemporary, old->score},
-                                                       std::tuple{holderPath(), holderTemporary, old->holder}})
-            if (Outcome restored = restore(file, working(temporary), content); !restored)
-                return restored;
-        if (!syncFolder(&err))
-            return Outcome::failure(failure("Impossibile rimettere a posto il file", scorePath(), reason(err)));
+        if (Outcome restored = putBack(*old); !restored)
+            return restored;
         if (!removeFile(journalPath(), &err) || !syncFolder(&err))
             return Outcome::failure(failure("Impossibile cancellare il file", journalPath(), reason(err)));
         break;

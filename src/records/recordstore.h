@@ -11,6 +11,9 @@
 namespace records {
 
 struct IoError;
+namespace journal {
+struct Contents;
+}
 
 inline constexpr auto scoreFileName = "quozrec.txt";
 inline constexpr auto holderFileName = "nquozrec.txt";
@@ -115,6 +118,7 @@ private:
     Outcome checkWithoutWriting() const;
     Outcome savePair(const QByteArray &oldScore, const QByteArray &oldHolder, const QByteArray &newScore,
                      const QByteArray &newHolder) const;
+    Outcome putBack(const journal::Contents &old) const;
     Outcome restore(const QString &path, const QString &temporary, const QByteArray &bytes) const;
     bool writeSynced(const QString &path, const QByteArray &bytes, unsigned mode, IoError *err) const;
     bool writeJournal(const QByteArray &oldScore, const QByteArray &oldHolder, unsigned mode, IoError *err) const;

@@ -2,6 +2,8 @@
 // them saving into the same folder at once.
 #include "recordstore.h"
 
+#include "filebytes.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -28,12 +30,6 @@
 using namespace records;
 
 namespace {
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 QStringList entries(const QString &dir)
 {

@@ -2,6 +2,8 @@
 // put at its path, and against games that hold it.
 #include "recordstore.h"
 
+#include "filebytes.h"
+
 #include "asnobody.h"
 
 #include <QFile>
@@ -18,19 +20,6 @@
 using namespace records;
 
 namespace {
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
 
 QByteArray native(const QString &path) { return QFile::encodeName(path); }
 

@@ -1,5 +1,7 @@
 #include "recordstore.h"
 
+#include "filebytes.h"
+
 #include "journal.h"
 #include "numbertext.h"
 #include "recorddir.h"
@@ -29,19 +31,6 @@ using Step = RecordStore::Step;
 static void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace {
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
 
 QStringList entries(const QTemporaryDir &dir)
 {
