@@ -48,6 +48,11 @@ QUOZZOLO_FUZZ_PACKAGES=(
     clang libclang-rt-14-dev
 )
 
+# What the Windows check adds: MinGW-w64's C++ compiler (check_windows.sh).
+QUOZZOLO_WINDOWS_CHECK_PACKAGES=(
+    g++-mingw-w64-x86-64-posix
+)
+
 # Installs those of the given Debian packages that are not installed yet.
 quozzolo_require_packages() {
     local missing=() pkg status
