@@ -7,6 +7,7 @@
 #include "qttranslation.h"
 #include "randomsource.h"
 #include "recordstore.h"
+#include "storerecordbook.h"
 #include "tavola.h"
 
 #include <QApplication>
@@ -50,10 +51,11 @@ int main(int argc, char *argv[])
 
     QtDialogs dialogs;
     ClockRandomSource random;
+    StoreRecordBook recordBook(records::systemDirectory);
     Tavola window({
         dialogs,
         random,
-        records::systemDirectory,
+        recordBook,
         [] { return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat); },
         // The end of the program is immediate: nothing that waited in a
         // modal box when the exit began may run after it.

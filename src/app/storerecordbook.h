@@ -1,0 +1,27 @@
+#pragma once
+
+#include "recordbook.h"
+#include "recordstore.h"
+
+#include <functional>
+
+// The game's record book: the two record files in the record folder.
+class StoreRecordBook final : public RecordBook
+{
+public:
+    // recordDirectory gives the folder, empty when there is none.
+    explicit StoreRecordBook(std::function<QString()> recordDirectory);
+
+    Read read() override;
+    Save saveIfBeaten(int score, const QString &holder) override;
+
+    // The record folder with one trailing separator; empty: no folder.
+    QString GetSystemDir() const;
+
+private:
+    // The whole text of a record file, or why it could not be read.
+    static records::ReadOutcome Leggifiletxt(const QString &nomefile);
+
+    std::function<QString()> recordDirectory;
+    QString windowsDir;
+};
