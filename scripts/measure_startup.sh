@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Measures the real game (Release build) under Xvfb:
-#   - start-up: from launch until its first window, the name box, is visible;
+#   - start-up: from launch until its first window, the name box, is visible,
+#     against a bare Qt program that shows the same box and nothing else,
+#     started the same way, the two taking turns so both see the same load;
 #   - from Return on the greeting box until the main window is visible (the
 #     record files are created and the window is built in between);
 #   - peak memory: the maximum resident set size of a whole short game
@@ -27,10 +29,14 @@ fi
 game="$QUOZZOLO_GAME"
 work="$(mktemp -d)"
 time_pid=""
+bare_pid=""
 cleanup() {
-    if [[ -n "$time_pid" ]] && kill -0 "$time_pid" 2>/dev/null; then
-        kill "$time_pid" 2>/dev/null || true
-    fi
+    local pid
+    for pid in "$time_pid" "$bare_pid"; do
+        if [[ -n "$pid" ]] && kill -0 "$pid" 2>/dev/null; then
+            kill "$pid" 2>/dev/null || true
+        fi
+    done
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -59,7 +65,38 @@ focus() {
     timeout 5 xdotool windowfocus --sync "$1"
 }
 
-echo "run  first-window-ms  greeting-to-main-ms  max-rss-KiB"
+# The yardstick: the least a Qt Widgets program does to ask the same question.
+cat >"$work/bare.cpp" <<'CPP'
+#include <QApplication>
+#include <QInputDialog>
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QInputDialog::getText(nullptr, QStringLiteral("Finestra Qt"), QStringLiteral("Come ti chiami?"));
+    return 0;
+}
+CPP
+# shellcheck disable=SC2046  # pkg-config's flags are meant to split
+g++ -O2 -std=c++17 -fPIC -o "$work/bare" "$work/bare.cpp" $(pkg-config --cflags --libs Qt6Widgets)
+
+# Milliseconds from launch until the bare program's box is visible.
+bare_window() {
+    local data="$1" start shown
+    start=$(now_ms)
+    HOME="$data/home" XDG_DATA_HOME="$data/data" XDG_RUNTIME_DIR="$data/runtime" QT_QPA_PLATFORM=xcb \
+        "$work/bare" >"$data/bare.log" 2>&1 &
+    bare_pid=$!
+    time_pid=$bare_pid
+    wait_window '^Finestra Qt$' >/dev/null
+    shown=$(($(now_ms) - start))
+    kill "$bare_pid"
+    wait "$bare_pid" 2>/dev/null || true
+    bare_pid=""
+    time_pid=""
+    echo "$shown"
+}
+
+echo "run  first-window-ms  bare-window-ms  greeting-to-main-ms  max-rss-KiB"
 results="$work/results"
 : >"$results"
 for ((run = 1; run <= runs; run++)); do
@@ -67,6 +104,10 @@ for ((run = 1; run <= runs; run++)); do
     mkdir -p "$data/home" "$data/data" "$data/runtime"
     chmod 700 "$data/runtime"
 
+    # Odd runs start the bare window first, even runs after the game.
+    if ((run % 2)); then
+        bare=$(bare_window "$data")
+    fi
     start=$(now_ms)
     HOME="$data/home" XDG_DATA_HOME="$data/data" XDG_RUNTIME_DIR="$data/runtime" QT_QPA_PLATFORM=xcb \
         /usr/bin/time -v -o "$data/time.txt" "$game" >"$data/game.log" 2>&1 &
@@ -97,15 +138,24 @@ for ((run = 1; run <= runs; run++)); do
         cat "$data/game.log" >&2
         exit 1
     fi
+    if ((run % 2 == 0)); then
+        bare=$(bare_window "$data")
+    fi
     rss=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$data/time.txt")
-    printf '%3d  %15d  %19d  %11d\n' "$run" "$first" "$to_main" "$rss"
-    echo "$first $to_main $rss" >>"$results"
+    printf '%3d  %15d  %14d  %19d  %11d\n' "$run" "$first" "$bare" "$to_main" "$rss"
+    echo "$first $to_main $rss $bare" >>"$results"
 done
 
 summary() {
     sort -n | awk '{ v[NR] = $1 } END { printf "min %d, median %d, max %d", v[1], v[int((NR + 1) / 2)], v[NR] }'
 }
 echo
+median() {
+    sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+}
 echo "first window (ms):           $(cut -d' ' -f1 "$results" | summary)"
+echo "bare Qt box (ms):            $(cut -d' ' -f4 "$results" | summary)"
+awk -v game="$(cut -d' ' -f1 "$results" | median)" -v bare="$(cut -d' ' -f4 "$results" | median)" \
+    'BEGIN { printf "first window / bare Qt box:  %.2fx (medians)\n", game / bare }'
 echo "greeting to main window (ms): $(cut -d' ' -f2 "$results" | summary)"
 echo "peak RSS (KiB):              $(cut -d' ' -f3 "$results" | summary)"

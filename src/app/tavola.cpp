@@ -69,11 +69,11 @@ void Tavola::buildMenuBar()
 
 void Tavola::start()
 {
-    load();
+    Form_Load();
     showLoaded();
 }
 
-void Tavola::load()
+void Tavola::createControls()
 {
     ui = Controls::create(this);
     setCentralWidget(ui.surface);
@@ -81,7 +81,6 @@ void Tavola::load()
     connect(ui.cmdNext, &QPushButton::clicked, this, &Tavola::cmdNext_Click);
     connect(ui.cmdExit, &QPushButton::clicked, this, &Tavola::cmdExit_Click);
     ui.txtAnswer->installEventFilter(this);
-    Form_Load();
 }
 
 void Tavola::showLoaded()
@@ -115,9 +114,12 @@ void Tavola::unload()
 
 void Tavola::Form_Load()
 {
-    ui.Timer1->stop();
+    // The controls, Timer1 among them, are made once the player is greeted:
+    // the name box shows without waiting for them, and no tick can come
+    // while it waits.
     const QString name = askName();
     greet(name);
+    createControls();
     ui.lblnome1->setCaption(name);
     StartCountdown();
     startGame(name);
@@ -316,7 +318,7 @@ bool Tavola::Next_Click()
         return false;
     showSaved(partita->saveIfBeaten(), recordSaved + u'"');
     unload();
-    load();
+    Form_Load();
     showLoaded();
     return true;
 }

@@ -61,7 +61,7 @@ protected:
 
 private:
     void buildMenuBar();
-    void load();
+    void createControls();
     void showLoaded();
     void unload();
     QString askName();
