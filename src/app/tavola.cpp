@@ -38,8 +38,6 @@ Tavola::Tavola(TavolaServices injected)
 {
     setObjectName(QStringLiteral("Tavola"));
     setWindowTitle(caption);
-    setWindowIcon(pictures::windowIcon());
-    buildMenuBar();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     services.dialogs.setOwner(this);
 }
@@ -75,6 +73,11 @@ void Tavola::start()
 
 void Tavola::createControls()
 {
+    if (!nextTitle) {
+        // Built with the first controls, not before the first name box.
+        setWindowIcon(pictures::windowIcon());
+        buildMenuBar();
+    }
     ui = Controls::create(this);
     setCentralWidget(ui.surface);
     connect(ui.Timer1, &QTimer::timeout, this, &Tavola::Timer1_Timer);
