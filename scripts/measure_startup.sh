@@ -69,8 +69,16 @@ ended_early() {
 }
 
 refused=0
-refused_display() {
-    grep -q "could not connect to display\|non riesco ad aprire lo schermo" "$1"
+# After a start that ended before its window: counts it when the display
+# refused it and it may be made again, else gives up.
+refused_or_fail() {
+    local attempt="$1" log="$2" what="$3"
+    if ((attempt == 3)) || ! grep -q "could not connect to display\|non riesco ad aprire lo schermo" "$log"; then
+        echo "measure: $what ended early" >&2
+        cat "$log" >&2
+        exit 1
+    fi
+    refused=$((refused + 1))
 }
 
 focus() {
@@ -114,12 +122,7 @@ measure_bare() {
         if bare=$(bare_window "$data"); then
             return 0
         fi
-        if ((attempt == 3)) || ! refused_display "$data/bare.log"; then
-            echo "measure: the bare Qt program ended early" >&2
-            cat "$data/bare.log" >&2
-            exit 1
-        fi
-        refused=$((refused + 1))
+        refused_or_fail "$attempt" "$data/bare.log" "the bare Qt program"
     done
 }
 
@@ -145,12 +148,7 @@ for ((run = 1; run <= runs; run++)); do
         fi
         wait "$time_pid" || true
         time_pid=""
-        if ((attempt == 3)) || ! refused_display "$data/game.log"; then
-            echo "measure: the game ended early" >&2
-            cat "$data/game.log" >&2
-            exit 1
-        fi
-        refused=$((refused + 1))
+        refused_or_fail "$attempt" "$data/game.log" "the game"
     done
     first=$(($(now_ms) - start))
 
