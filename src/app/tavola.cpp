@@ -113,6 +113,7 @@ void Tavola::unload()
     // start a new game), so its controls can go at once.
     delete takeCentralWidget();
     ui = Controls();
+    partita.reset();
 }
 
 void Tavola::Form_Load()
@@ -283,6 +284,10 @@ void Tavola::showClock()
 
 void Tavola::Timer1_Timer()
 {
+    // Between two games (a box of the next start-up waiting) there is no
+    // clock to count.
+    if (!partita)
+        return;
     if (partita->tick() == Countdown::Tick::TimeUp) {
         cmdExit_Click();
         return;

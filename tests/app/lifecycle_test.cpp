@@ -397,3 +397,23 @@ TEST(NewGame, ATimeOutDuringTheSavedBoxSavesOnce)
     EXPECT_EQ(game.book.saves.size(), 1u);
     game.window->hide();
 }
+
+// A tick that comes while a start-up box waits, before the game's controls
+// and clock exist, counts nothing: the new game starts at 00:15:00.
+TEST(StartUp, ATickBeforeTheGameExistsCountsNothing)
+{
+    Game game(Game::End::Records);
+    game.book.readResult = RecordBook::Read::Result::Unreadable;
+    int ticks = 0;
+    game.dialogs.whileOpen = [&](const Box &) {
+        ++ticks;
+        game.window->Timer1_Timer();
+    };
+    game.start();
+    game.dialogs.answers = {BoxReply::Yes};
+    EXPECT_TRUE(game.window->Next_Click());
+    EXPECT_EQ(ticks, 5) << "the greeting and the failure box of each start-up, and the question";
+    EXPECT_EQ(game.ui().lblconto->caption(), "00:15:00");
+    EXPECT_EQ(game.ends, 0);
+    game.window->hide();
+}
