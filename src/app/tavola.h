@@ -49,7 +49,7 @@ public:
 
     const Controls &controls() const { return ui; }
     QMenu *nextMenu() const { return nextTitle; }
-    // The game on display; there is one from the first load on.
+    // The game on display; none while the boxes of a start-up wait.
     const Partita &game() const { return *partita; }
 
 protected:
