@@ -7,12 +7,14 @@
 #include "qttranslation.h"
 #include "randomsource.h"
 #include "recorddir.h"
+#include "storerecordbook.h"
 #include "tavola.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDate>
 #include <QLocale>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -22,9 +24,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QString::fromLatin1(appinfo::version));
 
     // --help, --version and a wrong option are answered before any window
-    // system is needed, so they work without a display.
+    // system is needed, so they work without a display. Without arguments
+    // there is nothing to answer.
     QString platform, display;
-    {
+    if (argc > 1) {
         QCoreApplication early(argc, argv);
         installQtItalian(early);
         const CommandLine commandLine(early.arguments());
@@ -40,9 +43,13 @@ int main(int argc, char *argv[])
     DisplayGuard guard(platform, display);
     QApplication app(argc, argv);
     guard.release();
-    installQtItalian(app);
     QGuiApplication::setDesktopFileName(QString::fromLatin1(appinfo::id));
-    QApplication::setWindowIcon(pictures::windowIcon());
+    // The name box needs neither Qt's own strings (its buttons are named by
+    // hand) nor the icon in all its sizes: both come as soon as it shows.
+    QTimer::singleShot(0, &app, [&app] {
+        installQtItalian(app);
+        QApplication::setWindowIcon(pictures::windowIcon());
+    });
     // Start-up boxes stand alone before the window shows, and a new game
     // hides the window while it asks the name again: neither ends the program.
     app.setQuitOnLastWindowClosed(false);
@@ -50,10 +57,11 @@ int main(int argc, char *argv[])
 
     QtDialogs dialogs;
     ClockRandomSource random;
+    StoreRecordBook recordBook(records::systemDirectory);
     Tavola window({
         dialogs,
         random,
-        records::systemDirectory,
+        recordBook,
         [] { return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat); },
         // The end of the program is immediate: nothing that waited in a
         // modal box when the exit began may run after it.

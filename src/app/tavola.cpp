@@ -3,9 +3,9 @@
 #include "answerbox.h"
 #include "dialogs.h"
 #include "label.h"
+#include "numbertext.h"
 #include "picturebutton.h"
 #include "pictures.h"
-#include "recorddir.h"
 #include "spoken.h"
 #include "surface.h"
 
@@ -26,16 +26,18 @@ void setSpokenName(QWidget *widget, const QString &name)
     if (widget->accessibleName() != name)
         widget->setAccessibleName(name);
 }
+
+QString plain(int value)
+{
+    return numbertext::format(value, numbertext::Picture::Plain);
+}
 } // namespace
 
 Tavola::Tavola(TavolaServices injected)
     : services(std::move(injected))
-    , partita(services.random)
 {
     setObjectName(QStringLiteral("Tavola"));
     setWindowTitle(caption);
-    setWindowIcon(pictures::windowIcon());
-    buildMenuBar();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     services.dialogs.setOwner(this);
 }
@@ -65,19 +67,23 @@ void Tavola::buildMenuBar()
 
 void Tavola::start()
 {
-    load();
+    Form_Load();
     showLoaded();
 }
 
-void Tavola::load()
+void Tavola::createControls()
 {
+    if (!nextTitle) {
+        // Built with the first controls, not before the first name box.
+        setWindowIcon(pictures::windowIcon());
+        buildMenuBar();
+    }
     ui = Controls::create(this);
     setCentralWidget(ui.surface);
     connect(ui.Timer1, &QTimer::timeout, this, &Tavola::Timer1_Timer);
     connect(ui.cmdNext, &QPushButton::clicked, this, &Tavola::cmdNext_Click);
     connect(ui.cmdExit, &QPushButton::clicked, this, &Tavola::cmdExit_Click);
     ui.txtAnswer->installEventFilter(this);
-    Form_Load();
 }
 
 void Tavola::showLoaded()
@@ -107,46 +113,67 @@ void Tavola::unload()
     // start a new game), so its controls can go at once.
     delete takeCentralWidget();
     ui = Controls();
+    partita.reset();
 }
 
 void Tavola::Form_Load()
 {
-    partita.startUp();
-    ui.Timer1->stop();
-    partita.setPlayerName(services.dialogs.inputBox(QStringLiteral("Come ti chiami?"), QStringLiteral("Gioca con le Quozzolo")));
-    services.dialogs.messageBox(u' ' + partita.playerName() + QStringLiteral(" vediamo se sei un vero campione  "),
-                                BoxKind::OkExclamation, QStringLiteral("Sei pronto per il record? Buona fortuna"));
-    ui.lblnome1->setCaption(partita.playerName());
+    // The controls, Timer1 among them, are made once the player is greeted:
+    // the name box shows without waiting for them, and no tick can come
+    // while it waits.
+    const QString name = askName();
+    greet(name);
+    createControls();
+    ui.lblnome1->setCaption(name);
     StartCountdown();
-
-    windowsDir = GetSystemDir();
-    readStoredRecord();
-
-    showClock();
-    partita.showZeroCounts();
-    ui.lblScore1->setCaption(QStringLiteral("0"));
-    ui.lblScore->setCaption(partita.scoreText());
+    startGame(name);
+    showStartCaptions();
 }
 
-void Tavola::readStoredRecord()
+QString Tavola::askName()
 {
-    // Recovery, creation and both reads under one lock: one record, never
-    // the holder of one beside the score of another.
-    const records::StoredPair stored = records::RecordStore(windowsDir).loadPair();
-    if (stored.outcome) {
-        partita.setStoredRecord(stored.score, stored.holder);
-    } else {
-        partita.setRecordUnreadable(stored.score, stored.holder);
+    return Partita::oneLineName(services.dialogs.inputBox(QStringLiteral("Come ti chiami?"), QStringLiteral("Gioca con le Quozzolo")));
+}
+
+void Tavola::greet(const QString &name)
+{
+    services.dialogs.messageBox(u' ' + name + QStringLiteral(" vediamo se sei un vero campione  "), BoxKind::OkExclamation,
+                                QStringLiteral("Sei pronto per il record? Buona fortuna"));
+}
+
+void Tavola::StartCountdown()
+{
+    // The clock's caption comes with the others, from the new game's clock.
+    ui.Timer1->start();
+}
+
+void Tavola::startGame(const QString &name)
+{
+    partita = std::make_unique<Partita>(services.random, services.records, name, readRecord());
+    ui.lblpunti->setCaption(partita->storedBestText());
+    ui.lblnome->setCaption(partita->storedHolderText());
+}
+
+RecordBook::Read Tavola::readRecord()
+{
+    const RecordBook::Read record = services.records.read();
+    if (record.result != RecordBook::Read::Result::Read) {
         // The clock waits with the player: the game starts at 00:15:00 when the box is closed.
         ui.Timer1->stop();
         services.dialogs.messageBox(QStringLiteral("Non riesco a leggere il record dei campioni.\n%1\n\n"
                                                    "Si gioca lo stesso, ma il risultato di questa partita "
-                                                   "non sarà registrato.").arg(stored.outcome.error),
+                                                   "non sarà registrato.").arg(record.error),
                                     BoxKind::OkExclamation);
         ui.Timer1->start();
     }
-    ui.lblpunti->setCaption(partita.storedBestText());
-    ui.lblnome->setCaption(partita.storedHolderText());
+    return record;
+}
+
+void Tavola::showStartCaptions()
+{
+    showClock();
+    ui.lblScore1->setCaption(plain(partita->wrongCount()));
+    ui.lblScore->setCaption(plain(partita->correctCount()));
 }
 
 void Tavola::Form_Activate()
@@ -185,12 +212,12 @@ void Tavola::cmdNext_Click()
 {
     ui.txtAnswer->clear();
     ui.lblMessage->setCaption(QString());
-    const Partita::Posed posed = partita.poseProblem();
+    const Partita::Posed posed = partita->poseProblem();
     ui.lblNum1->setCaption(posed.problem.dividendText());
     ui.lblNum2->setCaption(posed.problem.divisorText());
     ui.txtAnswer->setAccessibleName(spoken::division(posed.problem.dividend, posed.problem.divisor));
     ui.cmdNext->setAccessibleDescription(QString());
-    ui.cmdNext->setEnabled(false);
+    ui.cmdNext->setEnabled(partita->answered());
     if (posed.recordNotice)
         services.dialogs.messageBox(QStringLiteral("E' record"), BoxKind::Ok);
     ui.surface->paintGradient(posed.problem);
@@ -208,15 +235,15 @@ void Tavola::txtAnswer_KeyPress(int &key)
     case KeyAction::Judge:
         break;
     }
-    const Partita::Judged judged = partita.judge(ui.txtAnswer->text());
+    const Partita::Judged judged = partita->judge(ui.txtAnswer->text());
     ui.lblMessage->setCaption(judged.message);
-    if (judged.wrongText)
-        ui.lblScore1->setCaption(*judged.wrongText);
-    ui.lblScore->setCaption(judged.scoreText);
-    ui.lblScore2->setCaption(judged.totalText);
+    if (!judged.right)
+        ui.lblScore1->setCaption(plain(judged.wrongCount));
+    ui.lblScore->setCaption(plain(judged.correctCount));
+    ui.lblScore2->setCaption(plain(judged.totalCount));
     // The focus moves to cmdNext: its description carries the verdict to a screen reader.
     ui.cmdNext->setAccessibleDescription(judged.message);
-    ui.cmdNext->setEnabled(true);
+    ui.cmdNext->setEnabled(partita->answered());
     ui.cmdNext->setFocus();
 }
 
@@ -239,9 +266,9 @@ bool Tavola::eventFilter(QObject *watched, QEvent *event)
 
 void Tavola::onEnterInAnswer()
 {
-    // cmdNext is the window's default button: while it is enabled Enter
-    // clicks it rather than judging the same problem again.
-    if (ui.cmdNext->isEnabled()) {
+    // Once the problem is judged Enter clicks cmdNext, as a default button
+    // would, rather than judging the same problem again.
+    if (partita->answered()) {
         ui.cmdNext->click();
         return;
     }
@@ -249,22 +276,19 @@ void Tavola::onEnterInAnswer()
     txtAnswer_KeyPress(key);
 }
 
-void Tavola::StartCountdown()
-{
-    ui.Timer1->start();
-    partita.armClock();
-    showClock();
-}
-
 void Tavola::showClock()
 {
-    ui.lblconto->setCaption(partita.clockText());
-    setSpokenName(ui.lblconto, spoken::timeLeft(partita.clockText()));
+    ui.lblconto->setCaption(partita->clockText());
+    setSpokenName(ui.lblconto, spoken::timeLeft(partita->secondsLeft()));
 }
 
 void Tavola::Timer1_Timer()
 {
-    if (partita.tick() == Partita::Tick::TimeUp) {
+    // Between two games (a box of the next start-up waiting) there is no
+    // clock to count.
+    if (!partita)
+        return;
+    if (partita->tick() == Countdown::Tick::TimeUp) {
         cmdExit_Click();
         return;
     }
@@ -278,18 +302,16 @@ void Tavola::copy_Click(int)
                                 BoxKind::Ok);
 }
 
-void Tavola::saveBeatenRecord(const QString &savedNotice)
+void Tavola::showSaved(const Partita::Saved &saved, const QString &savedNotice)
 {
-    // The store reads the record again under its lock: another game may
-    // have saved a better one since this game started.
-    const records::Outcome saved = records::RecordStore(windowsDir).SaveRecord(partita.scoreText(), partita.playerName());
     switch (saved.result) {
-    case records::Outcome::Result::Done:
+    case Partita::SaveResult::Saved:
         services.dialogs.messageBox(savedNotice, BoxKind::Ok);
         break;
-    case records::Outcome::Result::NotBeaten: // nothing was recorded: nothing to tell
+    case Partita::SaveResult::NoRecord:
+    case Partita::SaveResult::NotBeaten:
         break;
-    case records::Outcome::Result::Failed:
+    case Partita::SaveResult::Failed:
         services.dialogs.messageBox(QStringLiteral("Non sono riuscito a registrare il tuo record.\n%1").arg(saved.error),
                                     BoxKind::OkExclamation);
         break;
@@ -302,11 +324,9 @@ bool Tavola::Next_Click()
                                     QStringLiteral("INIZIARE NUOVA GARA"))
         == BoxReply::No)
         return false;
-    if (partita.recordBeaten())
-        saveBeatenRecord(recordSaved + u'"');
+    showSaved(partita->saveIfBeaten(), recordSaved + u'"');
     unload();
-    partita.clearCounts();
-    load();
+    Form_Load();
     showLoaded();
     return true;
 }
@@ -322,23 +342,10 @@ void Tavola::onNextMenuAboutToShow()
 void Tavola::cmdExit_Click()
 {
     // Ticks keep coming while the goodbye box waits: the exit runs once.
-    if (!partita.beginExit())
+    if (!partita->beginExit())
         return;
-    services.dialogs.messageBox(QStringLiteral("Ciao ") + partita.playerName() + QStringLiteral(", alla prossima sfida!"),
+    services.dialogs.messageBox(QStringLiteral("Ciao ") + partita->playerName() + QStringLiteral(", alla prossima sfida!"),
                                 BoxKind::Ok, QStringLiteral("Data ") + services.currentDate());
-    if (partita.recordBeaten())
-        saveBeatenRecord(recordSaved);
+    showSaved(partita->saveIfBeaten(), recordSaved);
     services.endProgram();
-}
-
-QString Tavola::GetSystemDir() const
-{
-    return records::withTrailingSeparator(services.recordDirectory());
-}
-
-QString Tavola::Leggifiletxt(const QString &nomefile) const
-{
-    QString text;
-    records::readText(nomefile, &text);
-    return text;
 }

@@ -2,10 +2,10 @@
 
 #include "controls.h"
 #include "partita.h"
-#include "recordstore.h"
 
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 
 class Dialogs;
 class QMenu;
@@ -16,13 +16,13 @@ struct TavolaServices
 {
     Dialogs &dialogs;
     RandomSource &random;
-    std::function<QString()> recordDirectory; // with one trailing separator
+    RecordBook &records;
     std::function<QString()> currentDate;     // the short date of today
     std::function<void()> endProgram;         // never returns in the real program
 };
 
-// The game's one window. It keeps the game's variables across new games; its
-// controls are created anew each time it loads.
+// The game's one window. Each load creates its controls and a new Partita,
+// and each handler asks that game what happened and shows it.
 class Tavola : public QMainWindow
 {
     Q_OBJECT
@@ -47,13 +47,10 @@ public:
     bool Next_Click();
     void cmdExit_Click();
 
-    QString GetSystemDir() const;
-    // The whole text of a record file; empty when it cannot be read.
-    QString Leggifiletxt(const QString &nomefile) const;
-
     const Controls &controls() const { return ui; }
     QMenu *nextMenu() const { return nextTitle; }
-    const Partita &game() const { return partita; }
+    // The game on display; none while the boxes of a start-up wait.
+    const Partita &game() const { return *partita; }
 
 protected:
     // Keys typed into txtAnswer pass txtAnswer_KeyPress before the box sees them.
@@ -64,24 +61,26 @@ protected:
 
 private:
     void buildMenuBar();
-    void load();
+    void createControls();
     void showLoaded();
     void unload();
+    QString askName();
+    void greet(const QString &name);
     void StartCountdown();
+    void startGame(const QString &name);
+    RecordBook::Read readRecord();
+    void showStartCaptions();
     void showClock();
     void onEnterInAnswer();
     void onNextMenuAboutToShow();
-    void readStoredRecord();
-    // Saves the record; tells the player so, or that it could not be saved,
-    // and says nothing when another game has saved a record as good meanwhile.
-    void saveBeatenRecord(const QString &savedNotice);
+    // Tells the player what became of a beaten record: saved, or not saved
+    // and why. Nothing to save, or a record as good saved meanwhile, goes
+    // untold.
+    void showSaved(const Partita::Saved &saved, const QString &savedNotice);
 
     TavolaServices services;
     Controls ui;
     QMenu *nextTitle = nullptr;
-
-    // The play itself; the window only shows it.
-    Partita partita;
-    QString windowsDir;
+    std::unique_ptr<Partita> partita;
     bool placed = false; // centred on the screen once, at the first showing
 };

@@ -9,25 +9,21 @@
 class Countdown
 {
 public:
-    static inline const QString timeUpText = QStringLiteral("00:00:00");
-
     enum class Tick {
-        Counted, // one second taken off; text() is the new clock text
-        TimeUp,  // the clock already read 00:00:00: the game must end
+        Counted, // one second taken off
+        TimeUp,  // the clock already stood at zero: the game must end
     };
 
-    // Back to fifteen minutes.
-    void arm();
+    // A tick at zero ends the game, so zero shows for one whole interval.
+    Tick tick();
 
-    // shownText is what the clock label reads now: the end is decided on
-    // what the player sees, not on the counters.
-    Tick tick(const QString &shownText);
+    int secondsLeft() const;
 
     // hh:mm:ss, each field at least two digits.
     QString text() const;
 
 private:
     int16::Value clockHours = 0;
-    int16::Value clockMinutes = 0;
+    int16::Value clockMinutes = 15;
     float clockSeconds = 0; // whole numbers only
 };

@@ -1,89 +1,45 @@
 #include "partita.h"
 
-#include "numbertext.h"
 #include "randomsource.h"
 #include "recordrule.h"
 
-namespace {
-QString plain(long long value)
-{
-    return numbertext::format(value, numbertext::Picture::Plain);
-}
-} // namespace
-
-Partita::Partita(RandomSource &random)
+Partita::Partita(RandomSource &random, RecordBook &records, QString name, const RecordBook::Read &record)
     : random(random)
-{
-}
-
-void Partita::startUp()
+    , records(records)
+    , name(std::move(name))
+    , bestText(record.bestText)
+    , holderText(record.holderText)
+    , recordRead(record.result == RecordBook::Read::Result::Read)
+    , storedBest(recordrule::storedBest(record.bestText))
 {
     random.reseedFromClock();
 }
 
-void Partita::setPlayerName(const QString &typed)
+QString Partita::oneLineName(const QString &typed)
 {
-    name = typed;
-    for (QChar &c : name) {
+    QString kept = typed;
+    for (QChar &c : kept) {
         const QChar::Category category = c.category();
         if (category == QChar::Other_Control || category == QChar::Separator_Line || category == QChar::Separator_Paragraph)
             c = u' ';
     }
-}
-
-void Partita::setStoredRecord(const QString &best, const QString &holder)
-{
-    bestText = best;
-    holderText = holder;
-    recordRead = true;
-}
-
-void Partita::setRecordUnreadable(const QString &best, const QString &holder)
-{
-    bestText = best;
-    holderText = holder;
-    recordRead = false;
-}
-
-void Partita::armClock()
-{
-    countdown.arm();
-    shownClock = countdown.text();
-}
-
-void Partita::showZeroCounts()
-{
-    shownScore = QStringLiteral("0");
+    return kept;
 }
 
 Partita::Posed Partita::poseProblem()
 {
     Posed posed{::poseProblem(random), false};
     expected = posed.problem.quotient;
-    posed.recordNotice = recordRead && isRecordNotice(bestText, shownScore);
+    verdictGiven = false;
+    posed.recordNotice = recordRead && counts.correctCount == storedBest + 1;
     return posed;
 }
 
 Partita::Judged Partita::judge(const QString &answerText)
 {
     const Verdict verdict = ::judge(answerText, expected, counts, random);
-    shownScore = plain(counts.correctCount);
-    return {verdict.right, verdict.message, verdict.right ? std::nullopt : std::optional(plain(counts.wrongCount)), shownScore,
-            plain(counts.total())};
-}
-
-Partita::Tick Partita::tick()
-{
-    // The end is decided on the clock as the player sees it.
-    if (countdown.tick(shownClock) == Countdown::Tick::TimeUp)
-        return Tick::TimeUp;
-    shownClock = countdown.text();
-    return Tick::Counted;
-}
-
-bool Partita::recordBeaten() const
-{
-    return recordRead && isRecordBeaten(bestText, shownScore);
+    verdictGiven = true;
+    return {verdict.right, verdict.message, counts.correctCount, counts.wrongCount, counts.total()};
 }
 
 bool Partita::beginExit()
@@ -94,14 +50,21 @@ bool Partita::beginExit()
     return true;
 }
 
-bool isRecordNotice(const QString &storedBestText, const QString &scoreText)
+Partita::Saved Partita::saveIfBeaten()
 {
-    const auto score = numbertext::strictNumber(scoreText);
-    return score && recordrule::storedBest(storedBestText) + 1 == *score;
-}
-
-bool isRecordBeaten(const QString &storedBestText, const QString &scoreText)
-{
-    const auto score = numbertext::strictNumber(scoreText);
-    return score && recordrule::beaten(recordrule::storedBest(storedBestText), *score);
+    if (!recordRead)
+        return {SaveResult::NoRecord, {}};
+    if (!recordrule::beaten(storedBest, counts.correctCount))
+        return {SaveResult::NotBeaten, {}};
+    const RecordBook::Save save = records.saveIfBeaten(counts.correctCount, name);
+    switch (save.result) {
+    case RecordBook::Save::Result::Saved:
+        storedBest = counts.correctCount;
+        return {SaveResult::Saved, {}};
+    case RecordBook::Save::Result::NotBeaten:
+        return {SaveResult::NotBeaten, {}};
+    case RecordBook::Save::Result::Failed:
+        break;
+    }
+    return {SaveResult::Failed, save.error};
 }

@@ -4,69 +4,53 @@
 #include "countdown.h"
 #include "int16.h"
 #include "problem.h"
+#include "recordbook.h"
 
 #include <QString>
 
-#include <optional>
-
 class RandomSource;
 
-// Everything one game knows, from the name prompt to the exit: the player,
-// the stored record as read at start-up, the counts, the problem on display
-// and the clock. The window shows it and decides nothing of its own.
-//
-// The score, the stored best and the clock are kept as the texts the window
-// shows for them, and the rules read those texts: the stored best by its
-// leading number, the score by a strict conversion, the end of time by the
-// clock's text. A stored best of "7abc" is 7, and one that is no number is 0.
+// One game, from the name prompt to the exit or the next new game: the
+// player, the record read at its start, the problem on display, the counts
+// and the clock, all as numbers. A new game is a new Partita.
 class Partita
 {
 public:
-    explicit Partita(RandomSource &random);
+    // A fresh seed, the clock at fifteen minutes, no answers yet. name is the
+    // player's as oneLineName() keeps it; record is what start-up read.
+    Partita(RandomSource &random, RecordBook &records, QString name, const RecordBook::Read &record);
 
-    // Start-up: a fresh seed, then the name as typed (Cancel gives "").
     // The holder file has one line: line breaks and other control characters
     // in a typed or pasted name become blanks.
-    void startUp();
-    void setPlayerName(const QString &typed);
-    QString playerName() const { return name; }
+    static QString oneLineName(const QString &typed);
 
-    // The stored record, as its files' whole texts.
-    void setStoredRecord(const QString &bestText, const QString &holderText);
-    // The record files could not be read: this game plays without a record,
-    // so that nothing it does can write over a record it never saw. The
-    // texts are what could be read, or nothing.
-    void setRecordUnreadable(const QString &bestText, const QString &holderText);
+    const QString &playerName() const { return name; }
+
+    // Without a record read whole there is nothing to beat and nothing to
+    // save: a game never writes over a record it did not see.
     bool hasRecord() const { return recordRead; }
-    QString storedBestText() const { return bestText; }
-    QString storedHolderText() const { return holderText; }
-
-    // Back to fifteen minutes.
-    void armClock();
-    QString clockText() const { return shownClock; }
-
-    // Start-up shows "0" for the right and the wrong answers.
-    void showZeroCounts();
-
-    // A new game starts the counts from nothing: carried-over right answers
-    // would count towards someone else's record.
-    void clearCounts() { counts = Counts(); }
+    // The record files' whole texts as read (what could be read, or nothing).
+    const QString &storedBestText() const { return bestText; }
+    const QString &storedHolderText() const { return holderText; }
 
     struct Posed
     {
         Problem problem;
-        bool recordNotice = false; // "E' record" is due before play goes on (only with a record)
+        bool recordNotice = false; // "E' record" is due before play goes on
     };
     Posed poseProblem();
     int16::Value expectedQuotient() const { return expected; }
+    // The problem on display has its verdict: Enter moves on to the next one
+    // rather than judging it again.
+    bool answered() const { return verdictGiven; }
 
     struct Judged
     {
         bool right = false;
-        QString message;    // the verdict
-        std::optional<QString> wrongText; // the wrong answers: they change only on a wrong one
-        QString scoreText;  // the right answers
-        QString totalText;  // right plus wrong
+        QString message; // the verdict
+        int16::Value correctCount = 0;
+        int16::Value wrongCount = 0;
+        int16::Value totalCount = 0;
     };
     // Judges the answer box's text against the problem on display. Every
     // call counts one answer, also on a problem already judged.
@@ -74,41 +58,42 @@ public:
 
     int16::Value correctCount() const { return counts.correctCount; }
     int16::Value wrongCount() const { return counts.wrongCount; }
-    QString scoreText() const { return shownScore; }
 
-    enum class Tick {
-        Counted, // one second off: clockText() is the new text
-        TimeUp,  // the clock already read 00:00:00: the game must end
-    };
-    Tick tick();
-
-    // The stored best is below the score shown: leaving, or a new game, saves
-    // it. Never without a record read at start-up.
-    bool recordBeaten() const;
+    Countdown::Tick tick() { return clock.tick(); }
+    int secondsLeft() const { return clock.secondsLeft(); }
+    QString clockText() const { return clock.text(); }
 
     // The exit runs once, however many ticks and clicks ask for it.
     bool beginExit();
     bool leaving() const { return exitBegun; }
 
+    enum class SaveResult {
+        NoRecord,  // no record was read at start-up: nothing is saved
+        NotBeaten, // the record stands, here or on disk by now
+        Saved,
+        Failed,
+    };
+    struct Saved
+    {
+        SaveResult result = SaveResult::NotBeaten;
+        QString error; // Italian, when Failed
+    };
+    // At the exit or a new game: saves the right answers and the name when
+    // they beat the stored best. A saved record is this game's best from then
+    // on, so asking again saves nothing more.
+    Saved saveIfBeaten();
+
 private:
     RandomSource &random;
+    RecordBook &records;
     QString name;
     QString bestText;
     QString holderText;
     bool recordRead = false;
-    QString shownScore = QStringLiteral("0");
-    QString shownClock;
+    double storedBest = 0;
     Counts counts;
     int16::Value expected = 0;
-    Countdown countdown;
+    bool verdictGiven = false;
+    Countdown clock;
     bool exitBegun = false;
 };
-
-// The "E' record" notice: the score shown stands exactly one above the stored
-// best. storedBestText is read leniently (no number is 0), scoreText strictly
-// (a text that is no number never matches).
-bool isRecordNotice(const QString &storedBestText, const QString &scoreText);
-
-// The record test: the stored best (read leniently) is below the score
-// (read strictly). Equal is not beaten.
-bool isRecordBeaten(const QString &storedBestText, const QString &scoreText);

@@ -1,7 +1,5 @@
 #include "spoken.h"
 
-#include <QStringList>
-
 namespace spoken {
 
 namespace {
@@ -21,13 +19,9 @@ QString count(const QString &caption, const QString &shownCount)
     return caption + QStringLiteral(": ") + shownCount;
 }
 
-QString timeLeft(const QString &clockText)
+QString timeLeft(int secondsLeft)
 {
-    const QStringList fields = clockText.split(u':');
-    int seconds = 0;
-    for (const QString &field : fields)
-        seconds = seconds * 60 + field.toInt();
-    const int minutes = (seconds + 59) / 60;
+    const int minutes = (secondsLeft + 59) / 60;
     return QStringLiteral("Tempo restante: %1 %2").arg(minutes).arg(minutes == 1 ? QStringLiteral("minuto") : QStringLiteral("minuti"));
 }
 

@@ -13,9 +13,9 @@ QString division(int dividend, int divisor);
 // A count with its caption: "Risposte esatte: 3".
 QString count(const QString &caption, const QString &shownCount);
 
-// The clock in whole minutes, rounded up ("Tempo restante: 15 minuti" from
-// 00:15:00 down to 00:14:01), so that a screen reader that follows the
+// The time left in whole minutes, rounded up ("Tempo restante: 15 minuti"
+// from 900 seconds down to 841), so that a screen reader that follows the
 // clock's name hears it change once a minute, not every second.
-QString timeLeft(const QString &clockText);
+QString timeLeft(int secondsLeft);
 
 } // namespace spoken

@@ -2,16 +2,14 @@
 
 #include "fakes/scripteddialogs.h"
 #include "fakes/scriptedrandom.h"
+#include "fakes/scriptedrecordbook.h"
 
 #include "answerbox.h"
 #include "label.h"
 #include "picturebutton.h"
-#include "recordstore.h"
 #include "surface.h"
 #include "tavola.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
@@ -21,8 +19,8 @@
 // not cross Qt's event dispatch.
 struct ProgramEnded {};
 
-// One game window with scripted boxes and draws and a temporary record
-// directory. With the default draws every problem is -30 : (-5) = 6.
+// One game window with scripted boxes, draws and record. With the default
+// draws every problem is -30 : (-5) = 6.
 struct Game
 {
     enum class End { Throws, Records };
@@ -33,7 +31,7 @@ struct Game
         window = std::make_unique<Tavola>(TavolaServices{
             dialogs,
             random,
-            [this] { return recordDir; },
+            book,
             [] { return QStringLiteral("08/12/26"); },
             [this] {
                 ++ends;
@@ -50,18 +48,6 @@ struct Game
     }
 
     const Controls &ui() const { return window->controls(); }
-
-    QByteArray fileBytes(const char *name) const
-    {
-        QFile file(recordDir + QLatin1String(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-    void writeFile(const char *name, const QByteArray &bytes) const
-    {
-        QFile file(recordDir + QLatin1String(name));
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-    }
 
     // Types text and Enter in the answer box, through the handler.
     void answer(const QString &text)
@@ -87,10 +73,9 @@ struct Game
         return texts;
     }
 
-    QTemporaryDir tempDir;
-    QString recordDir = tempDir.path() + u'/';
     ScriptedDialogs dialogs;
     ScriptedRandom random;
+    ScriptedRecordBook book;
     End endMode;
     int ends = 0;
     std::unique_ptr<Tavola> window;

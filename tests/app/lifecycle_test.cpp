@@ -1,7 +1,6 @@
 #include "game.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QMenuBar>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -17,6 +16,12 @@ void expectBox(const Box &box, const QString &text, int flags, const std::option
 }
 
 const QString saved = QStringLiteral("Ok ho registrato il tuo record, C A M P I O N E");
+
+QString unreadable(const QString &why)
+{
+    return QStringLiteral("Non riesco a leggere il record dei campioni.\n") + why
+        + QString::fromUtf8("\n\nSi gioca lo stesso, ma il risultato di questa partita non sarà registrato.");
+}
 } // namespace
 
 // Start-up asks the name and greets before the window shows, then sets the
@@ -24,8 +29,8 @@ const QString saved = QStringLiteral("Ok ho registrato il tuo record, C A M P I 
 TEST(StartUp, AsksGreetsAndShowsTheStoredRecord)
 {
     Game game;
-    game.writeFile(records::scoreFileName, "12\r\n");
-    game.writeFile(records::holderFileName, "Luca\r\n");
+    game.book.bestText = QStringLiteral("12\r\n");
+    game.book.holderText = QStringLiteral("Luca\r\n");
     bool visibleDuringBoxes = false;
     game.dialogs.whileOpen = [&](const Box &) { visibleDuringBoxes |= game.window->isVisible(); };
     game.dialogs.names = {QStringLiteral("Anna")};
@@ -52,19 +57,8 @@ TEST(StartUp, AsksGreetsAndShowsTheStoredRecord)
     EXPECT_EQ(ui.lblNum1->caption(), "-30");
     EXPECT_EQ(ui.lblNum2->caption(), "-5");
     EXPECT_EQ(window.game().expectedQuotient(), 6);
-    EXPECT_EQ(game.fileBytes(records::scoreFileName), "12\r\n") << "existing records keep their bytes";
+    EXPECT_EQ(game.book.reads, 1);
     window.hide();
-}
-
-TEST(StartUp, FirstStartCreatesEmptyRecordFiles)
-{
-    Game game;
-    game.start();
-    EXPECT_EQ(game.fileBytes(records::scoreFileName), "");
-    EXPECT_EQ(game.fileBytes(records::holderFileName), "");
-    EXPECT_EQ(game.ui().lblpunti->caption(), "");
-    EXPECT_EQ(game.ui().lblnome->caption(), "");
-    game.window->hide();
 }
 
 // Cancel gives the empty name: no trimming, no check.
@@ -78,40 +72,79 @@ TEST(StartUp, EmptyNameAllTheWayToTheHolderFile)
     game.scoreRight(1);
     EXPECT_THROW(game.window->cmdExit_Click(), ProgramEnded);
     EXPECT_EQ(game.boxTexts().filter("Ciao").first(), "Ciao , alla prossima sfida!");
-    EXPECT_EQ(game.fileBytes(records::holderFileName), "\r\n");
-    EXPECT_EQ(game.fileBytes(records::scoreFileName), "1\r\n");
+    ASSERT_EQ(game.book.saves.size(), 1u);
+    EXPECT_EQ(game.book.saves[0].holder, "");
 }
 
-// The exit: goodbye, record test, save and its box only when beaten.
-TEST(Exit, SavesOnlyABeatenRecord)
+// Each outcome of the record, at start-up and at the exit or a new game,
+// is told by its own box, or by none, in its place among the others.
+TEST(RecordOutcomes, EachIsToldByItsBoxWhereThePlayerMeetsIt)
 {
-    struct Row { QByteArray stored; int rights; QByteArray scoreAfter, holderAfter; };
-    const Row rows[] = {
-        {"", 0, "", ""},                       // first start, nothing right: nothing saved
-        {"", 1, "1\r\n", "Anna\r\n"},          // any right answer beats an empty record
-        {"5\r\n", 5, "5\r\n", "Bice\r\n"},     // equal is not beaten
-        {"5\r\n", 6, "6\r\n", "Anna\r\n"},
-        {"-3\r\n", 0, "0\r\n", "Anna\r\n"},    // a negative best falls to 0 right answers
-        {"abc", 1, "1\r\n", "Anna\r\n"},
+    using Read = RecordBook::Read::Result;
+    using Save = RecordBook::Save::Result;
+    const Box nameBox{QStringLiteral("Come ti chiami?"), -1, QStringLiteral("Gioca con le Quozzolo")};
+    const Box greeting{QStringLiteral(" Anna vediamo se sei un vero campione  "), 48,
+                       QStringLiteral("Sei pronto per il record? Buona fortuna")};
+    const Box goodbye{QStringLiteral("Ciao Anna, alla prossima sfida!"), 0, QStringLiteral("Data 08/12/26")};
+    const Box question{QStringLiteral("INIZIAMO UNA NUOVA GARA  ?"), 292, QStringLiteral("INIZIARE NUOVA GARA")};
+    const QString busy = QString::fromUtf8("Il record è in uso da un'altra partita.");
+    const QString noFolder = QString::fromUtf8("Non c'è una cartella dove tenere il record: si gioca senza record.");
+    const QString failed = QStringLiteral("Non sono riuscito a registrare il tuo record.\nImpossibile scrivere il file /r/quozrec.txt: disco pieno");
+
+    struct Row
+    {
+        const char *what;
+        Read read;
+        QString readError;
+        int rights;
+        Save answer;
+        std::vector<Box> atStart, atExit, atNewGame; // the boxes each brings, in order
+        const char *bestAfterNewGame;
+    };
+    const std::vector<Row> rows = {
+        {"saved", Read::Read, {}, 4, Save::Saved, {}, {{saved, 0, std::nullopt}}, {{saved + u'"', 0, std::nullopt}}, "4\r\n"},
+        {"not beaten here", Read::Read, {}, 3, Save::Saved, {}, {}, {}, "3\r\n"},
+        {"not beaten by now", Read::Read, {}, 4, Save::NotBeaten, {}, {}, {}, "3\r\n"},
+        {"save failed", Read::Read, {}, 4, Save::Failed, {}, {{failed, 48, std::nullopt}}, {{failed, 48, std::nullopt}}, "3\r\n"},
+        {"busy at start-up", Read::Unreadable, busy, 4, Save::Saved, {{unreadable(busy), 48, std::nullopt}}, {}, {}, "3\r\n"},
+        {"no record folder", Read::NoFolder, noFolder, 4, Save::Saved, {{unreadable(noFolder), 48, std::nullopt}}, {}, {}, ""},
     };
     for (const Row &row : rows) {
-        SCOPED_TRACE(row.stored.constData() + std::string(" / ") + std::to_string(row.rights));
-        Game game;
-        game.writeFile(records::scoreFileName, row.stored);
-        game.writeFile(records::holderFileName, row.stored.isEmpty() ? "" : "Bice\r\n");
-        game.start();
-        game.scoreRight(row.rights);
-        const size_t before = game.dialogs.shown.size();
-        EXPECT_THROW(game.window->cmdExit_Click(), ProgramEnded);
-        EXPECT_EQ(game.ends, 1);
-        const bool beaten = row.scoreAfter != row.stored;
-        ASSERT_EQ(game.dialogs.shown.size(), before + (beaten ? 2 : 1));
-        expectBox(game.dialogs.shown[before], "Ciao Anna, alla prossima sfida!", 0, QStringLiteral("Data 08/12/26"));
-        if (beaten)
-            expectBox(game.dialogs.shown[before + 1], saved, 0, std::nullopt);
-        EXPECT_EQ(game.fileBytes(records::scoreFileName), row.scoreAfter);
-        if (beaten || !row.stored.isEmpty()) {
-            EXPECT_EQ(game.fileBytes(records::holderFileName), row.holderAfter);
+        for (const bool newGame : {false, true}) {
+            SCOPED_TRACE(std::string(row.what) + (newGame ? " / new game" : " / exit"));
+            Game game;
+            game.book.readResult = row.read;
+            game.book.readError = row.readError;
+            game.book.bestText = QStringLiteral("3\r\n");
+            game.book.holderText = QStringLiteral("Bice\r\n");
+            game.book.saveAnswers = {{row.answer, row.answer == Save::Failed ? failed.section(u'\n', 1) : QString()}};
+            game.start();
+            game.scoreRight(row.rights);
+            std::vector<Box> expected = {nameBox, greeting};
+            expected.insert(expected.end(), row.atStart.begin(), row.atStart.end());
+            if (newGame) {
+                game.dialogs.answers = {BoxReply::Yes};
+                EXPECT_TRUE(game.window->Next_Click());
+                expected.push_back(question);
+                expected.insert(expected.end(), row.atNewGame.begin(), row.atNewGame.end());
+                expected.insert(expected.end(), {nameBox, greeting});
+                expected.insert(expected.end(), row.atStart.begin(), row.atStart.end());
+            } else {
+                EXPECT_THROW(game.window->cmdExit_Click(), ProgramEnded);
+                expected.push_back(goodbye);
+                expected.insert(expected.end(), row.atExit.begin(), row.atExit.end());
+            }
+            std::vector<Box> shown = game.dialogs.shown;
+            std::erase_if(shown, [](const Box &box) { return box.text == "E' record"; });
+            ASSERT_EQ(shown.size(), expected.size()) << game.boxTexts().join(u'|').toStdString();
+            for (size_t i = 0; i < expected.size(); ++i)
+                expectBox(shown[i], expected[i].text, expected[i].flags, expected[i].title);
+            EXPECT_EQ(game.book.saves.size(), row.read == Read::Read && row.rights > 3 ? 1u : 0u);
+            if (newGame) {
+                EXPECT_EQ(game.ui().lblpunti->caption(), QLatin1String(row.bestAfterNewGame)) << "the record read anew";
+            } else {
+                EXPECT_EQ(game.ends, 1);
+            }
         }
     }
 }
@@ -124,7 +157,7 @@ TEST(Exit, TheButtonRunsTheExitPath)
     QTest::mouseClick(game.ui().cmdExit, Qt::LeftButton);
     EXPECT_EQ(game.ends, 1);
     EXPECT_EQ(game.boxTexts().mid(game.boxTexts().size() - 2), (QStringList{"Ciao Anna, alla prossima sfida!", saved}));
-    EXPECT_EQ(game.fileBytes(records::scoreFileName), "2\r\n");
+    EXPECT_EQ(game.book.saves.size(), 1u);
     game.window->hide();
 }
 
@@ -138,7 +171,7 @@ TEST(Exit, ClosingFromTheFrameNeitherGreetsNorSaves)
     game.window->close();
     EXPECT_EQ(game.ends, 1);
     EXPECT_EQ(game.dialogs.shown.size(), before);
-    EXPECT_EQ(game.fileBytes(records::scoreFileName), "");
+    EXPECT_TRUE(game.book.saves.empty());
 }
 
 TEST(NewGame, NoChangesNothing)
@@ -161,7 +194,7 @@ TEST(NewGame, NoChangesNothing)
     EXPECT_EQ(game.ui().lblScore2->caption(), "3");
     EXPECT_EQ(game.ui().lblconto->caption(), "00:14:55");
     EXPECT_TRUE(game.ui().Timer1->isActive());
-    EXPECT_EQ(game.fileBytes(records::scoreFileName), "");
+    EXPECT_TRUE(game.book.saves.empty());
     game.window->hide();
 }
 
@@ -185,9 +218,7 @@ TEST(NewGame, YesSavesTheRecordAndStartsAFreshGame)
     QStringList texts = game.boxTexts().mid(int(before));
     EXPECT_EQ(texts, (QStringList{"INIZIAMO UNA NUOVA GARA  ?", saved + u'"', "Come ti chiami?",
                                   " Bruno vediamo se sei un vero campione  "}));
-    expectBox(game.dialogs.shown[before + 1], saved + u'"', 0, std::nullopt);
-    EXPECT_EQ(game.fileBytes(records::scoreFileName), "2\r\n");
-    EXPECT_EQ(game.fileBytes(records::holderFileName), "Anna\r\n");
+    EXPECT_EQ(game.book.reads, 2) << "the new game read the record again";
 
     const Controls &ui = game.ui();
     EXPECT_NE(ui.txtAnswer, oldBox) << "the controls were created anew";
@@ -210,22 +241,6 @@ TEST(NewGame, YesSavesTheRecordAndStartsAFreshGame)
     game.answer(QStringLiteral("6"));
     EXPECT_EQ(ui.lblScore->caption(), "1");
     EXPECT_EQ(ui.lblScore2->caption(), "1");
-    game.window->hide();
-}
-
-TEST(NewGame, AnUnbeatenRecordIsLeftAlone)
-{
-    Game game;
-    game.writeFile(records::scoreFileName, "5\r\n");
-    game.writeFile(records::holderFileName, "Bice\r\n");
-    game.start();
-    game.scoreRight(5);
-    game.dialogs.answers = {BoxReply::Yes};
-    const size_t before = game.dialogs.shown.size();
-    EXPECT_TRUE(game.window->Next_Click());
-    EXPECT_EQ(game.boxTexts().mid(int(before)).filter(saved).size(), 0);
-    EXPECT_EQ(game.fileBytes(records::scoreFileName), "5\r\n");
-    EXPECT_EQ(game.fileBytes(records::holderFileName), "Bice\r\n");
     game.window->hide();
 }
 
@@ -284,50 +299,38 @@ TEST(Window, CopyItemShowsAnInformationBox)
     game.window->hide();
 }
 
-// A record that cannot be read or kept is told once; the game goes on from 0
-// and a failed save is never reported as done.
 // A record that cannot be read is never written over: the game says so once,
-// before the clock starts, and plays without a record.
+// before the clock starts, shows what could be read and plays without a record.
 TEST(RecordFailures, AnUnreadableRecordIsNeverWrittenOver)
 {
-    struct Row { const char *folder; const char *other; QByteArray otherBytes; const char *bestShown, *holderShown; };
-    const Row rows[] = {
-        {records::holderFileName, records::scoreFileName, "50\r\n", "50\r\n", ""},
-        {records::scoreFileName, records::holderFileName, "Luca\r\n", "", "Luca\r\n"},
+    Game game;
+    game.book.readResult = RecordBook::Read::Result::Unreadable;
+    game.book.readError = QStringLiteral("Impossibile leggere il file /r/nquozrec.txt: al suo posto c'è una cartella");
+    game.book.bestText = QStringLiteral("50\r\n");
+    game.book.holderText = QString();
+    bool clockRanDuringTheBox = true;
+    game.dialogs.whileOpen = [&](const Box &box) {
+        if (box.text.startsWith("Non riesco"))
+            clockRanDuringTheBox = game.ui().Timer1->isActive();
     };
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.folder);
-        Game game;
-        QDir(game.recordDir).mkdir(QLatin1String(row.folder)); // a folder where the file goes
-        game.writeFile(row.other, row.otherBytes);
-        bool clockRanDuringTheBox = true;
-        game.dialogs.whileOpen = [&](const Box &box) {
-            if (box.text.startsWith("Non riesco"))
-                clockRanDuringTheBox = game.ui().Timer1->isActive();
-        };
-        game.start();
-        ASSERT_EQ(game.dialogs.shown.size(), 3u);
-        const Box &failure = game.dialogs.shown[2];
-        EXPECT_EQ(failure.flags, 48);
-        EXPECT_TRUE(failure.text.contains(QLatin1String(row.folder))) << failure.text.toStdString();
-        EXPECT_TRUE(failure.text.contains(QStringLiteral("non sarà registrato")));
-        EXPECT_FALSE(clockRanDuringTheBox);
-        EXPECT_TRUE(game.ui().Timer1->isActive());
-        EXPECT_EQ(game.ui().lblconto->caption(), "00:15:00");
-        EXPECT_EQ(game.ui().lblpunti->caption(), row.bestShown) << "what was read, or nothing";
-        EXPECT_EQ(game.ui().lblnome->caption(), row.holderShown);
+    game.start();
+    ASSERT_EQ(game.dialogs.shown.size(), 3u);
+    expectBox(game.dialogs.shown[2], unreadable(game.book.readError), 48, std::nullopt);
+    EXPECT_FALSE(clockRanDuringTheBox);
+    EXPECT_TRUE(game.ui().Timer1->isActive());
+    EXPECT_EQ(game.ui().lblconto->caption(), "00:15:00");
+    EXPECT_EQ(game.ui().lblpunti->caption(), "50\r\n") << "what was read";
+    EXPECT_EQ(game.ui().lblnome->caption(), "");
 
-        game.dialogs.whileOpen = nullptr;
-        game.scoreRight(51);
-        EXPECT_EQ(game.boxTexts().count(QStringLiteral("E' record")), 0);
-        game.dialogs.answers = {BoxReply::Yes};
-        EXPECT_TRUE(game.window->Next_Click());
-        EXPECT_FALSE(game.boxTexts().join(u'|').contains(saved)) << "nothing saved on a new game";
-        game.scoreRight(51);
-        EXPECT_THROW(game.window->cmdExit_Click(), ProgramEnded);
-        EXPECT_TRUE(game.boxTexts().last().startsWith("Ciao Anna")) << "no save, no save box at the exit";
-        EXPECT_EQ(game.fileBytes(row.other), row.otherBytes);
-    }
+    game.dialogs.whileOpen = nullptr;
+    game.scoreRight(51);
+    EXPECT_EQ(game.boxTexts().count(QStringLiteral("E' record")), 0);
+    game.dialogs.answers = {BoxReply::Yes};
+    EXPECT_TRUE(game.window->Next_Click());
+    game.scoreRight(51);
+    EXPECT_THROW(game.window->cmdExit_Click(), ProgramEnded);
+    EXPECT_TRUE(game.boxTexts().last().startsWith("Ciao Anna")) << "no save, no save box at the exit";
+    EXPECT_TRUE(game.book.saves.empty());
 }
 
 // A pasted name keeps the holder file to one line.
@@ -340,7 +343,8 @@ TEST(StartUp, LineBreaksInANameBecomeBlanks)
     EXPECT_EQ(game.dialogs.shown[1].text, " Anna  Bruno  vediamo se sei un vero campione  ");
     game.scoreRight(1);
     EXPECT_THROW(game.window->cmdExit_Click(), ProgramEnded);
-    EXPECT_EQ(game.fileBytes(records::holderFileName), "Anna  Bruno \r\n");
+    ASSERT_EQ(game.book.saves.size(), 1u);
+    EXPECT_EQ(game.book.saves[0].holder, "Anna  Bruno ");
 }
 
 // The window activates once per load. Coming back to it from a closed box or
@@ -370,35 +374,6 @@ TEST(Window, ComingBackToTheWindowPosesNoNewProblem)
     window.hide();
 }
 
-// Two games on one machine share one record: a game compares with the record
-// as it stands when it saves, not as it stood when the game began.
-TEST(TwoGames, ALowerScoreNeverWritesOverABetterOneSavedMeanwhile)
-{
-    struct Row { int firstRights, secondRights; QByteArray score, holder; bool secondSaved; };
-    const Row rows[] = {
-        {2, 1, "2\r\n", "Anna\r\n", false}, // Anna leaves first with 2; Bruno's 1 is no record any more
-        {1, 2, "2\r\n", "Bruno\r\n", true}, // Anna's 1 first; Bruno's 2 still beats it
-        {2, 2, "2\r\n", "Anna\r\n", false}, // equal is not beaten
-    };
-    for (const Row &row : rows) {
-        SCOPED_TRACE(std::to_string(row.firstRights) + " then " + std::to_string(row.secondRights));
-        Game anna, bruno;
-        bruno.recordDir = anna.recordDir;
-        bruno.dialogs.names = {QStringLiteral("Bruno")};
-        anna.start();
-        bruno.start(); // both read the empty record
-        anna.scoreRight(row.firstRights);
-        bruno.scoreRight(row.secondRights);
-        EXPECT_THROW(anna.window->cmdExit_Click(), ProgramEnded);
-        EXPECT_EQ(anna.boxTexts().last(), saved);
-        EXPECT_THROW(bruno.window->cmdExit_Click(), ProgramEnded);
-        EXPECT_EQ(bruno.boxTexts().last() == saved, row.secondSaved) << "no box when nothing was recorded";
-        EXPECT_FALSE(bruno.boxTexts().last().startsWith("Non sono riuscito"));
-        EXPECT_EQ(anna.fileBytes(records::scoreFileName), row.score);
-        EXPECT_EQ(anna.fileBytes(records::holderFileName), row.holder);
-    }
-}
-
 // Time runs out while the new game's "Ok ho registrato..." box waits: the
 // record is saved and told once.
 TEST(NewGame, ATimeOutDuringTheSavedBoxSavesOnce)
@@ -419,6 +394,26 @@ TEST(NewGame, ATimeOutDuringTheSavedBoxSavesOnce)
     game.window->Next_Click();
     EXPECT_EQ(game.boxTexts().filter(saved).size(), 1);
     EXPECT_EQ(game.ends, 1);
-    EXPECT_EQ(game.fileBytes(records::scoreFileName), "1\r\n");
+    EXPECT_EQ(game.book.saves.size(), 1u);
+    game.window->hide();
+}
+
+// A tick that comes while a start-up box waits, before the game's controls
+// and clock exist, counts nothing: the new game starts at 00:15:00.
+TEST(StartUp, ATickBeforeTheGameExistsCountsNothing)
+{
+    Game game(Game::End::Records);
+    game.book.readResult = RecordBook::Read::Result::Unreadable;
+    int ticks = 0;
+    game.dialogs.whileOpen = [&](const Box &) {
+        ++ticks;
+        game.window->Timer1_Timer();
+    };
+    game.start();
+    game.dialogs.answers = {BoxReply::Yes};
+    EXPECT_TRUE(game.window->Next_Click());
+    EXPECT_EQ(ticks, 5) << "the greeting and the failure box of each start-up, and the question";
+    EXPECT_EQ(game.ui().lblconto->caption(), "00:15:00");
+    EXPECT_EQ(game.ends, 0);
     game.window->hide();
 }

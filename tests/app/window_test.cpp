@@ -211,7 +211,8 @@ TEST(WindowDesign, DisabledLookAndMnemonics)
 
 TEST(WindowMenu, ThreeTitlesOfOneItemEach)
 {
-    Game game;
+    Game game(Game::End::Records);
+    game.start();
     const QList<QAction *> titles = game.window->menuBar()->actions();
     ASSERT_EQ(titles.size(), 3);
     const char *names[] = {"INFOMAZIONI", "Ciao", "Next"};
@@ -225,6 +226,7 @@ TEST(WindowMenu, ThreeTitlesOfOneItemEach)
         EXPECT_FALSE(menu->actions()[0]->text().isEmpty());
     }
     EXPECT_EQ(titles[2]->text(), "NUOVO GIOCO");
+    game.window->hide();
 }
 
 // Only the four focusable controls take the focus, Tab visiting them in

@@ -26,16 +26,18 @@ inline bool becomeNobody()
            && setresuid(nobody, nobody, nobody) == 0 && geteuid() == nobody;
 }
 
-// Hands dir and all in it to the user the child becomes.
-inline void giveAway(const QString &dir)
+// Hands dir and all in it to the user the child becomes; false when some
+// entry could not be handed over.
+[[nodiscard]] inline bool giveAway(const QString &dir)
 {
     if (geteuid() != 0)
-        return;
-    lchown(QFile::encodeName(dir).constData(), nobody, nobody);
+        return true;
+    bool all = lchown(QFile::encodeName(dir).constData(), nobody, nobody) == 0;
     QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext())
-        lchown(QFile::encodeName(it.next()).constData(), nobody, nobody);
+        all = lchown(QFile::encodeName(it.next()).constData(), nobody, nobody) == 0 && all;
+    return all;
 }
 
 struct ChildRun

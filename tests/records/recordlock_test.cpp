@@ -80,8 +80,8 @@ TEST(RecordLockPath, WhateverStandsThereTheGameGoesOn)
             ASSERT_EQ(symlink(native(secret).constData(), lock.constData()), 0);
             break;
         }
-        giveAway(tmp.path());
-        giveAway(elsewhere.path());
+        ASSERT_TRUE(giveAway(tmp.path()));
+        ASSERT_TRUE(giveAway(elsewhere.path()));
 
         // Well below the ten seconds a game waits for a live one.
         const ChildRun run = runAsNobody([&] {
@@ -121,8 +121,8 @@ TEST(RecordLockPath, ALinkSwappedInNeverChangesTheLinkedFile)
     std::thread attacker([&] {
         while (!stop) {
             unlink(lock.constData());
-            symlink(native(secret).constData(), staged.constData());
-            rename(staged.constData(), lock.constData());
+            if (symlink(native(secret).constData(), staged.constData()) == 0)
+                rename(staged.constData(), lock.constData());
             unlink(lock.constData());
         }
     });

@@ -522,7 +522,7 @@ TEST(RecordDirectory, SharedThenDataHomeThenHome)
     QTemporaryDir tmp;
     const QString t = tmp.path();
     ASSERT_TRUE(QDir().mkpath(t + "/shared") && QDir().mkpath(t + "/home") && QDir().mkpath(t + "/closed"));
-    giveAway(t);
+    ASSERT_TRUE(giveAway(t));
     // The machine-wide folder of a group the player is not in.
     ASSERT_EQ(chown(QFile::encodeName(t + "/closed"), 0, 0), 0);
     ASSERT_EQ(chmod(QFile::encodeName(t + "/closed"), 0755), 0);
@@ -771,8 +771,8 @@ TEST(RecordPartialFailures, NothingIsLostAndNothingFalselySaved)
                 ASSERT_EQ(mknod(native, S_IFCHR | 0666, makedev(1, 3)), 0);
                 break;
             }
-            giveAway(tmp.path());
-            giveAway(elsewhere.path());
+            ASSERT_TRUE(giveAway(tmp.path()));
+            ASSERT_TRUE(giveAway(elsewhere.path()));
             struct stat before{};
             lstat(native, &before);
 

@@ -6,6 +6,7 @@
 #include "label.h"
 #include "picturebutton.h"
 #include "randomsource.h"
+#include "storerecordbook.h"
 #include "tavola.h"
 
 #include <QApplication>
@@ -75,7 +76,7 @@ struct RealGame
         , answerer(draws)
     {
         window = std::make_unique<Tavola>(TavolaServices{
-            dialogs, random, [this] { return dir.path() + u'/'; }, [] { return QStringLiteral("08/12/26"); },
+            dialogs, random, records, [] { return QStringLiteral("08/12/26"); },
             [this] {
                 ++ends;
                 window->hide();
@@ -92,6 +93,7 @@ struct RealGame
     BoxAnswerer answerer;
     QtDialogs dialogs;
     ClockRandomSource random;
+    StoreRecordBook records{[this] { return dir.path() + u'/'; }};
     std::unique_ptr<Tavola> window;
     int ends = 0;
 };
