@@ -1,19 +1,21 @@
 #include "tavola.h"
 
+#include "announcer.h"
 #include "answerbox.h"
 #include "dialogs.h"
+#include "heard.h"
 #include "label.h"
 #include "picturebutton.h"
 #include "pictures.h"
+#include "placement.h"
 #include "spoken.h"
 #include "surface.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
-#include <QScreen>
+#include <QTime>
 #include <QTimer>
 
 namespace {
@@ -35,6 +37,7 @@ Tavola::Tavola(TavolaServices injected)
     setWindowTitle(caption);
     setWindowIcon(pictures::windowIcon());
     buildMenuBar();
+    announcer = new Announcer(this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     services.dialogs.setOwner(this);
 }
@@ -84,8 +87,7 @@ void Tavola::showLoaded()
     if (!placed) {
         // Centred on the screen the first time; a new game shows it where the player left it.
         layout()->activate();
-        if (const QScreen *screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
+        placeOnScreen(this);
         placed = true;
     }
     show();
@@ -185,7 +187,9 @@ void Tavola::closeEvent(QCloseEvent *event)
 
 void Tavola::cmdNext_Click()
 {
-    ui.txtAnswer->clear();
+    // Already in the box, the focus does not arrive again to speak the division.
+    const bool focusInBox = ui.txtAnswer->hasFocus();
+    Announcer::clearUnheard(ui.txtAnswer);
     ui.lblMessage->setCaption(QString());
     const Partita::Posed posed = partita.poseProblem();
     ui.lblNum1->setCaption(posed.problem.dividendText());
@@ -196,6 +200,8 @@ void Tavola::cmdNext_Click()
     if (posed.recordNotice)
         services.dialogs.messageBox(QStringLiteral("E' record"), BoxKind::Ok);
     ui.surface->paintGradient(posed.problem);
+    if (focusInBox)
+        announcer->announce(ui.txtAnswer->accessibleName());
     ui.txtAnswer->setFocus();
 }
 
@@ -217,7 +223,8 @@ void Tavola::txtAnswer_KeyPress(int &key)
     ui.lblScore->setCaption(judged.scoreText);
     ui.lblScore2->setCaption(judged.totalText);
     // The focus moves to cmdNext: its description carries the verdict to a screen reader.
-    ui.cmdNext->setAccessibleDescription(judged.message);
+    ui.cmdNext->setAccessibleDescription(heard::verdict(judged.message, partita.correctCount(),
+                                                        partita.correctCount() + partita.wrongCount()));
     ui.cmdNext->setEnabled(true);
     ui.cmdNext->setFocus();
 }
@@ -267,10 +274,15 @@ void Tavola::showClock()
 void Tavola::Timer1_Timer()
 {
     if (partita.tick() == Partita::Tick::TimeUp) {
+        if (!partita.leaving())
+            announcer->announce(heard::timeUp);
         cmdExit_Click();
         return;
     }
     showClock();
+    const int secondsLeft = QTime(0, 0).secsTo(QTime::fromString(partita.clockText(), QStringLiteral("hh:mm:ss")));
+    if (const std::optional<QString> call = heard::timeCall(secondsLeft))
+        announcer->announce(*call);
 }
 
 void Tavola::copy_Click(int)

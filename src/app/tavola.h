@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <functional>
 
+class Announcer;
 class Dialogs;
 class QMenu;
 class RandomSource;
@@ -79,6 +80,7 @@ private:
     TavolaServices services;
     Controls ui;
     QMenu *nextTitle = nullptr;
+    Announcer *announcer = nullptr;
 
     // The play itself; the window only shows it.
     Partita partita;

@@ -18,7 +18,8 @@ KeyAction filterKey(int code)
 
 std::optional<int> typedKeyCode(int qtKey, const QString &text)
 {
-    if (qtKey == Qt::Key_Backspace)
+    // Ctrl+Backspace types U+007F rather than a backspace: the filter cancels it.
+    if (qtKey == Qt::Key_Backspace && (text.isEmpty() || text == u'\b'))
         return keyBackspace;
     if (qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter)
         return keyEnter;
