@@ -5,6 +5,7 @@
 #
 #   e2e_session OUTPUT_DIR LOG_PREFIX
 #
+# (an empty OUTPUT_DIR keeps the session's logs in the temporary folder)
 # which exports DISPLAY, DBUS_SESSION_BUS_ADDRESS, HOME and XDG_RUNTIME_DIR,
 # sets $work to the temporary folder and exits 77 (skip) when a part of the
 # session is missing or does not start. Processes added to the array pids
@@ -42,6 +43,7 @@ e2e_session() {
     work="$(mktemp -d)"
     pids=()
     trap e2e_cleanup EXIT
+    [[ -n "$outdir" ]] || outdir="$work"
     # The buses put their sockets under these: nothing is shared with the caller.
     mkdir -m 700 "$work/home" "$work/runtime"
     export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime"
