@@ -25,8 +25,14 @@ void Label::setCaption(const QString &caption)
     setText(shown);
     if (!spokenCaption.isEmpty())
         setAccessibleName(spoken::count(spokenCaption, caption));
-    if (autoSize_)
-        resize(sizeHint());
+    if (autoSize_) {
+        // One pixel to spare right and below the frame: at a fractional scale
+        // (1.25, 1.75) a label on a half pixel would lose the last column or
+        // row of its frame to rounding.
+        const QSize hint = sizeHint();
+        resize(hint + QSize(1, 1));
+        setFrameRect(QRect(QPoint(), hint));
+    }
 }
 
 void Label::speakWithCaption(const QString &caption)

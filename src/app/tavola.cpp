@@ -5,6 +5,7 @@
 #include "dialogs.h"
 #include "heard.h"
 #include "label.h"
+#include "menubarstyle.h"
 #include "picturebutton.h"
 #include "pictures.h"
 #include "placement.h"
@@ -48,6 +49,7 @@ void Tavola::buildMenuBar()
 {
     QMenuBar *bar = menuBar();
     bar->setNativeMenuBar(false);
+    new MenuBarStyle(bar);
 
     QMenu *info = bar->addMenu(QStringLiteral("www.scuola-fantasia.example"));
     info->setObjectName(QStringLiteral("INFOMAZIONI"));
