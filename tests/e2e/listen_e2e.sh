@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2317  # the functions are called through poll
 # End-to-end test by ear: the real game played under Orca, Debian's screen
 # reader, checked on what Orca says, as a blind player would hear it.
 #
@@ -15,19 +16,9 @@
 # installs all of them, so CI never skips for want of a package.
 set -euo pipefail
 
-if (($# != 2)); then
-    echo "usage: $0 GAME OUTPUT_DIR" >&2
-    exit 2
-fi
-game="$1"
-outdir="$2"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/session.sh"
-
-if [[ ! -x "$game" ]]; then
-    echo "listen: FAIL: no game executable at $game" >&2
-    exit 1
-fi
+e2e_arguments "$@"
 for tool in orca speech-dispatcher; do
     command -v "$tool" >/dev/null 2>&1 || skip "$tool is missing (Debian packages orca, speech-dispatcher)"
 done
@@ -59,7 +50,7 @@ poll speechd_ready || skip "speech-dispatcher did not start (see $outdir/listen_
 # line, so the test can wait for each thing said. Orca speaks English here:
 # the test knows its role names ("text", "push button", "notification").
 orca_log="$outdir/listen_orca.log"
-LANG=C.UTF-8 LC_ALL=C.UTF-8 LANGUAGE= /usr/bin/python3 -c '
+LANG=C.UTF-8 LC_ALL=C.UTF-8 LANGUAGE='' /usr/bin/python3 -c '
 import runpy, sys
 from orca import debug
 debug.debugLevel = debug.LEVEL_INFO

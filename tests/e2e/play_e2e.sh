@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2317  # the functions are called through poll
 # End-to-end test: plays the real game under a virtual X server of its own,
 # typing real X key events, and reads the game as a screen reader does.
 #
@@ -17,19 +18,9 @@
 # scripts/test.sh installs all of them, so CI never skips.
 set -euo pipefail
 
-if (($# != 2)); then
-    echo "usage: $0 GAME OUTPUT_DIR" >&2
-    exit 2
-fi
-game="$1"
-outdir="$2"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/session.sh"
-
-if [[ ! -x "$game" ]]; then
-    echo "e2e: FAIL: no game executable at $game" >&2
-    exit 1
-fi
+e2e_arguments "$@"
 for tool in import convert; do
     command -v "$tool" >/dev/null 2>&1 ||
         skip "$tool is missing (bash scripts/test.sh installs the desktop test packages)"

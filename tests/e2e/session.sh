@@ -32,6 +32,21 @@ poll() {
     done
 }
 
+# Reads the arguments GAME OUTPUT_DIR of an end-to-end script into $game
+# and $outdir.
+e2e_arguments() {
+    if (($# != 2)); then
+        echo "usage: $0 GAME OUTPUT_DIR" >&2
+        exit 2
+    fi
+    game="$1"
+    outdir="$2"
+    if [[ ! -x "$game" ]]; then
+        echo "e2e: FAIL: no game executable at $game" >&2
+        exit 1
+    fi
+}
+
 e2e_session() {
     local outdir="$1" prefix="$2" tool
     for tool in Xvfb xdotool dbus-daemon dbus-send; do
