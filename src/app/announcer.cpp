@@ -38,8 +38,10 @@ void dropQuietEvents(QAccessibleEvent *event)
 Announcer::Announcer(QWidget *window)
     : QWidget(window)
 {
-    static const bool installed = (QAccessible::installFactory(announcerInterface), true);
-    Q_UNUSED(installed);
+    [[maybe_unused]] static const bool installed = [] {
+        QAccessible::installFactory(announcerInterface);
+        return true;
+    }();
     setObjectName(QStringLiteral("announcer"));
     hide();
 }

@@ -2,12 +2,12 @@
 
 namespace heard {
 
-QString verdict(const QString &message, int correctCount, int totalCount)
+QString verdict(const QString &message, const QString &rightShown, const QString &totalShown)
 {
     // A praise ends in its own stop; the wrong answer's verdict ends in a number.
     const bool stopped = message.endsWith(u'!') || message.endsWith(u'.');
     return message + (stopped ? QStringLiteral(" ") : QStringLiteral(". "))
-        + QStringLiteral("Risposte esatte %1 su %2").arg(correctCount).arg(totalCount);
+        + QStringLiteral("Risposte esatte %1 su %2").arg(rightShown, totalShown);
 }
 
 std::optional<QString> timeCall(int secondsLeft)

@@ -26,11 +26,13 @@ void Label::setCaption(const QString &caption)
     if (!spokenCaption.isEmpty())
         setAccessibleName(spoken::count(spokenCaption, caption));
     if (autoSize_) {
-        // One pixel to spare right and below the frame: at a fractional scale
-        // (1.25, 1.75) a label on a half pixel would lose the last column or
-        // row of its frame to rounding.
+        // A transparent label gets one pixel to spare right and below its
+        // frame: at a fractional scale (1.25, 1.75) one on a half pixel would
+        // lose the last column or row of its frame to rounding. A filled one
+        // would show the spare pixel.
         const QSize hint = sizeHint();
-        resize(hint + QSize(1, 1));
+        const int spare = autoFillBackground() ? 0 : 1;
+        resize(hint + QSize(spare, spare));
         setFrameRect(QRect(QPoint(), hint));
     }
 }

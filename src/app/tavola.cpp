@@ -225,8 +225,7 @@ void Tavola::txtAnswer_KeyPress(int &key)
     ui.lblScore->setCaption(judged.scoreText);
     ui.lblScore2->setCaption(judged.totalText);
     // The focus moves to cmdNext: its description carries the verdict to a screen reader.
-    ui.cmdNext->setAccessibleDescription(heard::verdict(judged.message, partita.correctCount(),
-                                                        partita.correctCount() + partita.wrongCount()));
+    ui.cmdNext->setAccessibleDescription(heard::verdict(judged.message, judged.scoreText, judged.totalText));
     ui.cmdNext->setEnabled(true);
     ui.cmdNext->setFocus();
 }
