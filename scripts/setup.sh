@@ -26,6 +26,7 @@ QUOZZOLO_BUILD_PACKAGES=(
 QUOZZOLO_DESKTOP_TEST_PACKAGES=(
     xvfb xauth xdotool imagemagick
     dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 faketime  # the end-to-end test reads the accessibility tree; a time-out in seconds
+    orca speech-dispatcher speech-dispatcher-espeak-ng  # the listening test plays under Debian's screen reader
 )
 
 # Playing needs less: none of the test and benchmark libraries.

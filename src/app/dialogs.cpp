@@ -2,6 +2,7 @@
 
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 QMessageBox::Icon iconOf(BoxKind kind)
@@ -25,9 +26,15 @@ BoxReply QtDialogs::showMessage(const QString &text, BoxKind kind, const std::op
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, visibleOwner());
     // Names typed by the player end up in these texts: never read them as markup.
     box.setTextFormat(Qt::PlainText);
+    // Set by hand: without Qt's translations (only recommended by the
+    // package) the buttons would speak English.
     if (yesNo) {
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sì"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
         box.setDefaultButton((flags & 0x300) == 256 ? QMessageBox::No : QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
+    } else {
+        box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     }
     const int pressed = box.exec();
     if (!yesNo)

@@ -25,8 +25,16 @@ void Label::setCaption(const QString &caption)
     setText(shown);
     if (!spokenCaption.isEmpty())
         setAccessibleName(spoken::count(spokenCaption, caption));
-    if (autoSize_)
-        resize(sizeHint());
+    if (autoSize_) {
+        // A transparent label gets one pixel to spare right and below its
+        // frame: at a fractional scale (1.25, 1.75) one on a half pixel would
+        // lose the last column or row of its frame to rounding. A filled one
+        // would show the spare pixel.
+        const QSize hint = sizeHint();
+        const int spare = autoFillBackground() ? 0 : 1;
+        resize(hint + QSize(spare, spare));
+        setFrameRect(QRect(QPoint(), hint));
+    }
 }
 
 void Label::speakWithCaption(const QString &caption)

@@ -1,20 +1,22 @@
 #include "tavola.h"
 
+#include "announcer.h"
 #include "answerbox.h"
 #include "dialogs.h"
+#include "heard.h"
 #include "label.h"
+#include "menubarstyle.h"
 #include "numbertext.h"
 #include "picturebutton.h"
 #include "pictures.h"
+#include "placement.h"
 #include "spoken.h"
 #include "surface.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
-#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -48,6 +50,7 @@ void Tavola::buildMenuBar()
 {
     QMenuBar *bar = menuBar();
     bar->setNativeMenuBar(false);
+    new MenuBarStyle(bar);
 
     QMenu *info = bar->addMenu(QStringLiteral("www.scuola-fantasia.example"));
     info->setObjectName(QStringLiteral("INFOMAZIONI"));
@@ -77,6 +80,7 @@ void Tavola::createControls()
         // Built with the first controls, not before the first name box.
         setWindowIcon(pictures::windowIcon());
         buildMenuBar();
+        announcer = new Announcer(this);
     }
     ui = Controls::create(this);
     setCentralWidget(ui.surface);
@@ -91,8 +95,7 @@ void Tavola::showLoaded()
     if (!placed) {
         // Centred on the screen the first time; a new game shows it where the player left it.
         layout()->activate();
-        if (const QScreen *screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
+        placeOnScreen(this);
         placed = true;
     }
     show();
@@ -210,7 +213,9 @@ void Tavola::closeEvent(QCloseEvent *event)
 
 void Tavola::cmdNext_Click()
 {
-    ui.txtAnswer->clear();
+    // Already in the box, the focus does not arrive again to speak the division.
+    const bool focusInBox = ui.txtAnswer->hasFocus();
+    Announcer::clearUnheard(ui.txtAnswer);
     ui.lblMessage->setCaption(QString());
     const Partita::Posed posed = partita->poseProblem();
     ui.lblNum1->setCaption(posed.problem.dividendText());
@@ -221,6 +226,8 @@ void Tavola::cmdNext_Click()
     if (posed.recordNotice)
         services.dialogs.messageBox(QStringLiteral("E' record"), BoxKind::Ok);
     ui.surface->paintGradient(posed.problem);
+    if (focusInBox)
+        announcer->announce(ui.txtAnswer->accessibleName());
     ui.txtAnswer->setFocus();
 }
 
@@ -242,7 +249,7 @@ void Tavola::txtAnswer_KeyPress(int &key)
     ui.lblScore->setCaption(plain(judged.correctCount));
     ui.lblScore2->setCaption(plain(judged.totalCount));
     // The focus moves to cmdNext: its description carries the verdict to a screen reader.
-    ui.cmdNext->setAccessibleDescription(judged.message);
+    ui.cmdNext->setAccessibleDescription(heard::verdict(judged.message, plain(judged.correctCount), plain(judged.totalCount)));
     ui.cmdNext->setEnabled(partita->answered());
     ui.cmdNext->setFocus();
 }
@@ -289,10 +296,14 @@ void Tavola::Timer1_Timer()
     if (!partita)
         return;
     if (partita->tick() == Countdown::Tick::TimeUp) {
+        if (!partita->leaving())
+            announcer->announce(heard::timeUp);
         cmdExit_Click();
         return;
     }
     showClock();
+    if (const std::optional<QString> call = heard::timeCall(partita->secondsLeft()))
+        announcer->announce(*call);
 }
 
 void Tavola::copy_Click(int)

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+class Announcer;
 class Dialogs;
 class QMenu;
 class RandomSource;
@@ -82,5 +83,6 @@ private:
     Controls ui;
     QMenu *nextTitle = nullptr;
     std::unique_ptr<Partita> partita;
+    Announcer *announcer = nullptr;
     bool placed = false; // centred on the screen once, at the first showing
 };

@@ -18,8 +18,9 @@ KeyAction filterKey(int code)
 
 std::optional<int> typedKeyCode(int qtKey, const QString &text)
 {
+    // Ctrl+Backspace types U+007F rather than a backspace: the filter cancels it.
     if (qtKey == Qt::Key_Backspace)
-        return keyBackspace;
+        return text.isEmpty() ? keyBackspace : int(text.at(0).unicode());
     if (qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter)
         return keyEnter;
     // Qt numbers the keys that have no character of their own from Key_Escape up.

@@ -26,7 +26,7 @@ KeyAction filterKey(int code);
 // (Delete, arrows, Home, End, Tab...) type nothing: they never reach the
 // filter and edit the box normally. Under X11 Delete carries the text U+007F
 // all the same, while Ctrl with a letter types a real control character
-// (Ctrl+V is 22), which the filter cancels.
+// (Ctrl+V is 22), and so does Ctrl+Backspace (127): the filter cancels both.
 std::optional<int> typedKeyCode(int qtKey, const QString &text);
 
 // The counts of the game. They stop at 32767 rather than wrap: no real game

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <gtest/gtest.h>
 #include <functional>
 
@@ -62,16 +63,34 @@ TEST(QtDialogs, MessageBoxesFollowTheirFlagWord)
         EXPECT_EQ(seenIcon, row.icon);
         EXPECT_EQ(seenButtons, row.buttons);
     }
+}
 
-    QStringList buttonTexts;
-    whenModal([&](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        ASSERT_NE(box, nullptr);
-        buttonTexts = {box->button(QMessageBox::Yes)->text(), box->button(QMessageBox::No)->text()};
-        box->button(QMessageBox::Yes)->click();
-    });
-    EXPECT_EQ(dialogs.messageBox(QStringLiteral("?"), BoxKind::YesNoQuestionDefaultNo, QStringLiteral("t")), BoxReply::Yes);
-    EXPECT_EQ(buttonTexts, (QStringList{QString::fromUtf16(u"&Sì"), "&No"}));
+// The buttons speak Italian even where Qt's translation is not installed.
+TEST(QtDialogs, ItalianButtonsWithoutQtTranslation)
+{
+    const QList<QTranslator *> translators = qApp->findChildren<QTranslator *>();
+    for (QTranslator *translator : translators)
+        QCoreApplication::removeTranslator(translator);
+    ASSERT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), "&Yes") << "the translation is still there";
+    QtDialogs dialogs;
+    struct Row { BoxKind kind; QStringList texts; };
+    const Row rows[] = {
+        {BoxKind::YesNoQuestionDefaultNo, {"&No", QString::fromUtf16(u"&Sì")}},
+        {BoxKind::OkExclamation, {"OK"}},
+    };
+    for (const Row &row : rows) {
+        QStringList texts;
+        whenModal([&](QWidget *modal) {
+            for (QAbstractButton *button : qobject_cast<QMessageBox *>(modal)->buttons())
+                texts << button->text();
+            QTest::keyClick(modal, Qt::Key_Escape);
+        });
+        dialogs.messageBox(QStringLiteral("?"), row.kind, QStringLiteral("t"));
+        texts.sort();
+        EXPECT_EQ(texts, row.texts);
+    }
+    for (QTranslator *translator : translators)
+        QCoreApplication::installTranslator(translator);
 }
 
 TEST(QtDialogs, InputBoxGivesTheTextOrNothingOnCancel)

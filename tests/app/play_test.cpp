@@ -44,7 +44,7 @@ TEST(AnswerKeys, TheFilterLetsOnlyASignedNumberIn)
     EXPECT_EQ(game.window->game().correctCount() + game.window->game().wrongCount(), 0) << "no key but Enter judges";
 }
 
-// What X11 hands over: Delete with the text U+007F, Ctrl+V with U+0016.
+// What X11 hands over: Delete and Ctrl+Backspace with the text U+007F, Ctrl+V with U+0016.
 TEST(AnswerKeys, KeyEventsAsX11DeliversThem)
 {
     ActiveGame game;
@@ -69,6 +69,8 @@ TEST(AnswerKeys, KeyEventsAsX11DeliversThem)
     QApplication::clipboard()->setText(QStringLiteral("9"));
     press(Qt::Key_V, "\x16", Qt::ControlModifier);
     EXPECT_EQ(box->text(), "2") << "Ctrl+V types a control character, which the filter cancels";
+    press(Qt::Key_Backspace, "\x7f", Qt::ControlModifier);
+    EXPECT_EQ(box->text(), "2") << "Ctrl+Backspace types U+007F, which the filter cancels";
     press(Qt::Key_Backspace, "\b");
     EXPECT_EQ(box->text(), "");
     EXPECT_EQ(game.window->game().correctCount() + game.window->game().wrongCount(), 0);

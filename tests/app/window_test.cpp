@@ -229,6 +229,30 @@ TEST(WindowMenu, ThreeTitlesOfOneItemEach)
     game.window->hide();
 }
 
+// A title reached from the keyboard (Alt, then the arrows) is highlighted
+// although its list is shut.
+TEST(WindowMenu, KeyboardSelectedTitleIsHighlighted)
+{
+    Game game;
+    Tavola &window = game.start();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QMenuBar *bar = window.menuBar();
+    const QColor highlight = bar->palette().color(QPalette::Highlight);
+    const auto highlighted = [&](int title) {
+        const QRect rect = bar->actionGeometry(bar->actions()[title]);
+        return bar->grab(rect).toImage().pixelColor(rect.width() / 2, rect.height() - 4) == highlight;
+    };
+    EXPECT_FALSE(highlighted(1));
+    QTest::keyClick(bar, Qt::Key_Alt);
+    ASSERT_TRUE(bar->hasFocus()) << "Alt takes the keyboard to the menu bar";
+    QTest::keyClick(bar, Qt::Key_Right);
+    EXPECT_FALSE(highlighted(0));
+    EXPECT_TRUE(highlighted(1));
+    QTest::keyClick(bar, Qt::Key_Escape);
+    window.hide();
+}
+
 // Only the four focusable controls take the focus, Tab visiting them in
 // design order and skipping cmdNext while it is disabled.
 TEST(WindowFocus, TabVisitsTheFocusableControlsInOrder)
@@ -271,5 +295,35 @@ TEST(WindowLook, GradientBehindTheControlsAndScreenshot)
     EXPECT_EQ(shot.pixelColor(window.centralWidget()->mapTo(&window, QPoint(700, 3))), QColor(100, 60, 1))
         << "transparent labels and bare surface show the gradient";
     EXPECT_TRUE(shot.save(QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("tavola.png"))));
+    window.hide();
+}
+
+// Run at a scale of 1.25: the framed count labels stand on half pixels there,
+// and rounding must not eat the right or bottom edge of their frames.
+TEST(FractionalScale, CountFramesAreWhole)
+{
+    Game game(Game::End::Records);
+    Tavola &window = game.start();
+    game.answer(QStringLiteral("1234"));
+    const QImage shot = window.grab().toImage();
+    const qreal scale = shot.devicePixelRatio();
+    ASSERT_EQ(scale, 1.25);
+    const Controls &ui = game.ui();
+    for (Label *label : {ui.lblScore, ui.lblScore1, ui.lblScore2}) {
+        const QRect frame = label->frameRect().translated(label->mapTo(&window, QPoint()));
+        const QColor ink = label->palette().color(QPalette::WindowText);
+        // Frame pixels in a band two device pixels wide along each edge, ten long.
+        const auto inked = [&](QRect band) {
+            int count = 0;
+            for (int y = band.top(); y <= band.bottom(); ++y)
+                for (int x = band.left(); x <= band.right(); ++x)
+                    count += shot.pixelColor(x, y) == ink;
+            return count;
+        };
+        const QPoint middle = frame.center() * scale;
+        const int right = int(frame.right() * scale + 0.5), bottom = int(frame.bottom() * scale + 0.5);
+        EXPECT_GE(inked(QRect(right, middle.y() - 5, 2, 10)), 10) << label->objectName().toStdString() << ": right edge";
+        EXPECT_GE(inked(QRect(middle.x() - 5, bottom, 10, 2)), 10) << label->objectName().toStdString() << ": bottom edge";
+    }
     window.hide();
 }

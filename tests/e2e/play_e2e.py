@@ -47,6 +47,7 @@ PRAISES = (
 PHRASE = re.compile(r"^(meno )?(\d+) diviso (meno )?(\d+)$")
 COUNT = re.compile(r"^Risposte (esatte|errate|totali): (-?\d+)$")
 CLOCK = re.compile(r"^Tempo restante\b.*\d")
+SPOKEN_VERDICT = re.compile(r"^(.*?)\.? Risposte esatte (\d+) su (\d+)$")
 
 
 class Failure(Exception):
@@ -134,8 +135,14 @@ class MainWindow:
     @property
     def verdict(self):
         """The verdict as "Nuovo calcolo" describes it and lblMessage shows it."""
-        description = self.next_button.description
-        return description if is_verdict(description) else ""
+        match = SPOKEN_VERDICT.match(self.next_button.description)
+        return match.group(1) if match and is_verdict(match.group(1)) else ""
+
+    @property
+    def spoken_counts(self):
+        """The right answers and the total that "Nuovo calcolo" tells with the verdict."""
+        match = SPOKEN_VERDICT.match(self.next_button.description)
+        return (int(match.group(2)), int(match.group(3))) if match else None
 
     def is_open(self):
         """A problem is posed and waits for an answer typed into the box."""
@@ -370,6 +377,8 @@ class Game:
         if not right and verdict != f"Sbagliato!! {quotient}":
             raise Failure(f"the wrong answer {typed} to {window.problem!r} is judged {verdict!r},"
                           f" not 'Sbagliato!! {quotient}'")
+        if window.spoken_counts != (counts_after[0], counts_after[2]):
+            raise Failure(f"'Nuovo calcolo' tells {window.next_button.description!r}, not the counts {counts_after}")
         if window.verdict_labels != [verdict]:
             raise Failure(f"the message label reads {window.verdict_labels!r}, 'Nuovo calcolo' {verdict!r}")
         expected = dict(zip(("esatte", "errate", "totali"), counts_after))

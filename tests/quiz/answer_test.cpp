@@ -77,6 +77,7 @@ TEST(KeyFilter, TypedCodesOfKeyEventsAsTheyArrive)
         {Qt::Key_A, "a", 'a'},
         {Qt::Key_Backspace, "\b", 8},
         {Qt::Key_Backspace, "", 8},
+        {Qt::Key_Backspace, "\x7f", 127}, // Ctrl+Backspace
         {Qt::Key_Return, "\r", 13},
         {Qt::Key_Enter, "\r", 13},
         {Qt::Key_Delete, "\x7f", std::nullopt},
@@ -92,7 +93,7 @@ TEST(KeyFilter, TypedCodesOfKeyEventsAsTheyArrive)
     for (const Row &row : rows) {
         EXPECT_EQ(typedKeyCode(row.qtKey, QString::fromUtf8(row.text)), row.code) << std::hex << row.qtKey;
         if (row.code && *row.code != 8 && *row.code != 13) {
-            EXPECT_EQ(filterKey(*row.code) == KeyAction::Cancel, *row.code == 'a' || *row.code == 22 || *row.code == 0xE8);
+            EXPECT_EQ(filterKey(*row.code) == KeyAction::Cancel, *row.code == 'a' || *row.code == 22 || *row.code == 127 || *row.code == 0xE8);
         }
     }
 }
