@@ -395,11 +395,9 @@ TEST_F(StoreTest, RecoveryActsOnlyOnAWholeJournalAndKeepsAnyOther)
         bool recovered; // else kept, reported, and the files left alone
     } cases[] = {
         {"whole", journal, true},
+        // Which journals read whole is the journal's own test; here, what
+        // recovery does with one that does not.
         {"cut short", journal.chopped(1), false},
-        {"one byte changed", QByteArray(journal).replace("Anna", "Anne"), false},
-        {"empty", "", false},
-        {"garbage", "\xff\x00junk", false},
-        {"a later release's", QByteArray(journal).replace("JOURNAL 2", "JOURNAL 3"), false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
