@@ -23,7 +23,9 @@ if [[ -z "${QUOZZOLO_MEASURE_UNDER_XVFB:-}" ]]; then
     quozzolo_require_packages "${QUOZZOLO_BUILD_PACKAGES[@]}" "${QUOZZOLO_DESKTOP_TEST_PACKAGES[@]}" time
     quozzolo_build build-release Release -DBUILD_TESTING=OFF
     export QUOZZOLO_MEASURE_UNDER_XVFB=1 QUOZZOLO_GAME="$QUOZZOLO_ROOT/build-release/src/app/quozzolo"
-    exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+    # -noreset: by default Xvfb resets itself whenever its last client
+    # leaves, between two starts here, and refuses clients meanwhile.
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash "$0" "$@"
 fi
 
 game="$QUOZZOLO_GAME"
@@ -61,8 +63,8 @@ wait_window() {
     exit 1
 }
 
-# Xvfb now and then refuses a new client (about 1 in 15 starts on a busy
-# machine, a bare Qt program too). Such a start is made again, and counted.
+# Should Xvfb still refuse a new client (it did, about 1 start in 15, while
+# it reset itself between starts), the start is made again, and counted.
 ended_early() {
     echo "measure: the game ended early" >&2
     exit 1

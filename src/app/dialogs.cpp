@@ -52,3 +52,11 @@ QString QtDialogs::askText(const QString &prompt, const QString &title)
     dialog.setCancelButtonText(QStringLiteral("Annulla"));
     return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
+
+int BoxStyle::styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                        QStyleHintReturn *returnData) const
+{
+    if (hint == SH_DialogButtonBox_ButtonsHaveIcons)
+        return 0;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+}

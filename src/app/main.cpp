@@ -53,6 +53,7 @@ int main(int argc, char *argv[])
     // Start-up boxes stand alone before the window shows, and a new game
     // hides the window while it asks the name again: neither ends the program.
     app.setQuitOnLastWindowClosed(false);
+    QApplication::setStyle(new BoxStyle);
     installFontSubstitutes();
 
     QtDialogs dialogs;

@@ -5,6 +5,8 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QTest>
 #include <QTimer>
 #include <QTranslator>
@@ -112,4 +114,40 @@ TEST(QtDialogs, InputBoxGivesTheTextOrNothingOnCancel)
         qobject_cast<QDialog *>(modal)->reject();
     });
     EXPECT_EQ(dialogs.inputBox(QStringLiteral("Come ti chiami?"), QStringLiteral("x")), "");
+}
+
+// The boxes' buttons carry their text only, also under a desktop whose
+// style puts icons on them (a proxy here; offscreen's own puts none).
+TEST(QtDialogs, ButtonsWithoutIconsWhereTheDesktopAsksForThem)
+{
+    struct IconsOnButtons : QProxyStyle
+    {
+        IconsOnButtons() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+        int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                      QStyleHintReturn *returnData) const override
+        {
+            return hint == SH_DialogButtonBox_ButtonsHaveIcons ? 1 : QProxyStyle::styleHint(hint, option, widget, returnData);
+        }
+    };
+    const QString before = QApplication::style()->name();
+    QtDialogs dialogs;
+    for (const bool boxStyle : {false, true}) {
+        SCOPED_TRACE(boxStyle ? "the game's style" : "the desktop's");
+        QApplication::setStyle(boxStyle ? static_cast<QStyle *>(new BoxStyle(new IconsOnButtons)) : new IconsOnButtons);
+        int withIcon = 0, buttons = 0;
+        const auto count = [&](QWidget *modal) {
+            for (const QAbstractButton *button : modal->findChildren<QAbstractButton *>()) {
+                ++buttons;
+                withIcon += !button->icon().isNull();
+            }
+            QTest::keyClick(modal, Qt::Key_Escape);
+        };
+        whenModal(count);
+        dialogs.messageBox(QStringLiteral("?"), BoxKind::YesNoQuestionDefaultNo, QStringLiteral("t"));
+        whenModal(count);
+        dialogs.inputBox(QStringLiteral("Come ti chiami?"), QStringLiteral("t"));
+        EXPECT_EQ(buttons, 4);
+        EXPECT_EQ(withIcon, boxStyle ? 0 : 4);
+    }
+    QApplication::setStyle(before);
 }
