@@ -61,19 +61,27 @@ TEST(StartUp, AsksGreetsAndShowsTheStoredRecord)
     window.hide();
 }
 
-// Cancel gives the empty name: no trimming, no check.
-TEST(StartUp, EmptyNameAllTheWayToTheHolderFile)
+// The name as typed, all the way to the holder: Cancel gives the empty name
+// (no trimming, no check); a pasted one keeps the holder file to one line.
+TEST(StartUp, TheNameAllTheWayToTheHolderFile)
 {
-    Game game;
-    game.dialogs.names = {QString()};
-    game.start();
-    EXPECT_EQ(game.dialogs.shown[1].text, "  vediamo se sei un vero campione  ");
-    EXPECT_EQ(game.ui().lblnome1->caption(), "");
-    game.scoreRight(1);
-    EXPECT_THROW(game.window->cmdExit_Click(), ProgramEnded);
-    EXPECT_EQ(game.boxTexts().filter("Ciao").first(), "Ciao , alla prossima sfida!");
-    ASSERT_EQ(game.book.saves.size(), 1u);
-    EXPECT_EQ(game.book.saves[0].holder, "");
+    struct Row { QString typed, kept; };
+    const Row rows[] = {
+        {QString(), QString()},
+        {QStringLiteral("Anna\r\nBruno\t"), QStringLiteral("Anna  Bruno ")},
+    };
+    for (const Row &row : rows) {
+        Game game;
+        game.dialogs.names = {row.typed};
+        game.start();
+        EXPECT_EQ(game.dialogs.shown[1].text, u' ' + row.kept + QStringLiteral(" vediamo se sei un vero campione  "));
+        EXPECT_EQ(game.ui().lblnome1->caption(), row.kept);
+        game.scoreRight(1);
+        EXPECT_THROW(game.window->cmdExit_Click(), ProgramEnded);
+        EXPECT_EQ(game.boxTexts().filter("Ciao").first(), QStringLiteral("Ciao %1, alla prossima sfida!").arg(row.kept));
+        ASSERT_EQ(game.book.saves.size(), 1u);
+        EXPECT_EQ(game.book.saves[0].holder, row.kept);
+    }
 }
 
 // Each outcome of the record, at start-up and at the exit or a new game,
@@ -331,20 +339,6 @@ TEST(RecordFailures, AnUnreadableRecordIsNeverWrittenOver)
     EXPECT_THROW(game.window->cmdExit_Click(), ProgramEnded);
     EXPECT_TRUE(game.boxTexts().last().startsWith("Ciao Anna")) << "no save, no save box at the exit";
     EXPECT_TRUE(game.book.saves.empty());
-}
-
-// A pasted name keeps the holder file to one line.
-TEST(StartUp, LineBreaksInANameBecomeBlanks)
-{
-    Game game;
-    game.dialogs.names = {QStringLiteral("Anna\r\nBruno\t")};
-    game.start();
-    EXPECT_EQ(game.ui().lblnome1->caption(), "Anna  Bruno ");
-    EXPECT_EQ(game.dialogs.shown[1].text, " Anna  Bruno  vediamo se sei un vero campione  ");
-    game.scoreRight(1);
-    EXPECT_THROW(game.window->cmdExit_Click(), ProgramEnded);
-    ASSERT_EQ(game.book.saves.size(), 1u);
-    EXPECT_EQ(game.book.saves[0].holder, "Anna  Bruno ");
 }
 
 // The window activates once per load. Coming back to it from a closed box or

@@ -136,14 +136,13 @@ TEST(Lifecycle, TheRecordIsKeptAsItsTextsWereRead)
     }
 }
 
-// The box's text is read by its leading number, rounded halves to even.
-TEST(Judging, TextsAreReadByTheirLeadingNumber)
+// The box's text is judged against the problem posed; how a text is read
+// is the answer check's own test.
+TEST(Judging, TextsAreJudgedAgainstTheProblemPosed)
 {
     struct Row { const char *text; int quotient; bool right; };
     const Row rows[] = {
-        {"5-", 5, true}, {"-", 0, true}, {"", 0, true}, {"007", 7, true}, {"-0", 0, true},
-        {"-7", -7, true}, {"7", -7, false}, {"2.5", 2, true}, {"3.5", 4, true}, {"x", 1, false},
-        {"99999", -1, false},
+        {"-7", -7, true}, {"7", -7, false}, {"", 0, true}, {"3.5", 4, true}, {"99999", -1, false},
     };
     for (const Row &row : rows) {
         Started game;
