@@ -16,7 +16,7 @@ set -euo pipefail
 # shellcheck source=scripts/setup.sh
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-quozzolo_require_packages "${QUOZZOLO_WINDOWS_CHECK_PACKAGES[@]}"
+quozzolo_require_packages "${QUOZZOLO_WINDOWS_PACKAGES[@]}"
 
 compiler=x86_64-w64-mingw32-g++-posix
 qt=/usr/include/x86_64-linux-gnu/qt6

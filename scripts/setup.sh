@@ -49,9 +49,15 @@ QUOZZOLO_FUZZ_PACKAGES=(
     clang libclang-rt-14-dev
 )
 
-# What the Windows check adds: MinGW-w64's C++ compiler (check_windows.sh).
-QUOZZOLO_WINDOWS_CHECK_PACKAGES=(
-    g++-mingw-w64-x86-64-posix
+# What the Windows build and its test add (test-windows.sh): MinGW-w64's
+# C++ compiler, Qt's source unpacked by dpkg-source, the host's moc/rcc/uic
+# of the same Qt version, Wine to run the tests and the game, NSIS for the
+# installer, and Tesseract to read the game's screen in Italian.
+QUOZZOLO_WINDOWS_PACKAGES=(
+    g++-mingw-w64-x86-64-posix cmake ninja-build dpkg-dev
+    qt6-base-dev qt6-base-dev-tools googletest
+    wine wine64 nsis
+    xvfb xauth xdotool imagemagick tesseract-ocr tesseract-ocr-ita fonts-liberation
 )
 
 # Installs those of the given Debian packages that are not installed yet.

@@ -12,7 +12,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 quozzolo_require_packages "${QUOZZOLO_BUILD_PACKAGES[@]}" "${QUOZZOLO_DESKTOP_TEST_PACKAGES[@]}" \
-    "${QUOZZOLO_WINDOWS_CHECK_PACKAGES[@]}"
+    "${QUOZZOLO_WINDOWS_PACKAGES[@]}"
 quozzolo_require_locale it_IT.UTF-8
 # First, as it needs no build: a Windows branch that does not compile stops here.
 bash "$QUOZZOLO_ROOT/scripts/check_windows.sh"

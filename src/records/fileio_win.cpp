@@ -106,8 +106,13 @@ bool readBytes(const QString &path, qint64 limit, QByteArray *out, bool *more, I
 {
     const HANDLE file = CreateFileW(nativePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return failWithLastError(err);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        // Windows refuses to open a folder as a file with "access denied".
+        *err = code == ERROR_ACCESS_DENIED && kindOf(path) == Kind::Folder ? IoError{ErrorKind::IsFolder, long(code)}
+                                                                            : fromCode(code);
+        return false;
+    }
     if (GetFileType(file) != FILE_TYPE_DISK) {
         CloseHandle(file);
         *err = {ErrorKind::NotRegular, 0};

@@ -1,9 +1,15 @@
 #include "recorddir.h"
 
 #include "fileio.h"
+#include "recordstore.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryFile>
+
+#ifdef Q_OS_WIN
+#include <shlobj.h>
+#endif
 
 #ifndef QUOZZOLO_SHARED_RECORD_DIR
 #define QUOZZOLO_SHARED_RECORD_DIR ""
@@ -13,16 +19,58 @@ namespace records {
 
 namespace {
 constexpr unsigned queryBufferSize = 128;
+
+#ifdef Q_OS_WIN
+// The game's folder in a known folder of Windows; empty when there is none.
+QString gameFolderIn(REFKNOWNFOLDERID known)
+{
+    PWSTR path = nullptr;
+    QString folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(known, KF_FLAG_DEFAULT, nullptr, &path)))
+        folder = QString::fromWCharArray(path);
+    CoTaskMemFree(path);
+    return folder.isEmpty() ? folder : folder + QStringLiteral("\\Quozzolo");
 }
+#endif
+} // namespace
 
 QString systemDirectory()
 {
     char buffer[queryBufferSize];
     const unsigned count = windowsDirectoryQuery(buffer, queryBufferSize);
+#ifdef Q_OS_WIN
+    return windowsRecordDirectory(directoryFromQuery(buffer, count, QString()), gameFolderIn(FOLDERID_ProgramData),
+                                  gameFolderIn(FOLDERID_RoamingAppData));
+#else
     if (const QString dir = directoryFromQuery(buffer, count, QString()); !dir.isEmpty())
         return dir;
     return recordDirectory(QStringLiteral(QUOZZOLO_SHARED_RECORD_DIR), qEnvironmentVariable("XDG_DATA_HOME"),
                            homeDirectory());
+#endif
+}
+
+QString windowsRecordDirectory(const QString &windowsDir, const QString &machineWide, const QString &own)
+{
+    // The save replaces the files through new ones beside them, so the
+    // folder itself must take new files, not only the record file.
+    if (QDir::isAbsolutePath(windowsDir)
+        && kindOf(withTrailingSeparator(windowsDir) + QLatin1String(scoreFileName)) == Kind::Regular
+        && writableByUs(withTrailingSeparator(windowsDir) + QLatin1String(scoreFileName)) && canCreateIn(windowsDir))
+        return withTrailingSeparator(windowsDir);
+    // Never made here: a folder the game made would be its maker's alone.
+    if (QDir::isAbsolutePath(machineWide) && QFileInfo(machineWide).isDir() && canCreateIn(machineWide))
+        return withTrailingSeparator(machineWide);
+    if (!QDir::isAbsolutePath(own))
+        return QString();
+    // A failure here shows up later, with the file's name, when the files are created.
+    QDir().mkpath(own);
+    return withTrailingSeparator(own);
+}
+
+bool canCreateIn(const QString &dir)
+{
+    QTemporaryFile probe(withTrailingSeparator(dir) + QStringLiteral(".~quozrec-probe-XXXXXX"));
+    return probe.open();
 }
 
 QString recordDirectory(const QString &shared, const QString &xdgDataHome, const QString &home)

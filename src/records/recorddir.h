@@ -7,9 +7,21 @@ namespace records {
 
 // The record directory, with one trailing separator; empty when there is no
 // usable one (the game is then played without a record). On Windows the
-// Windows directory; elsewhere the machine-wide directory chosen at build
-// time when it exists and is writable, else the player's own.
+// choice of windowsRecordDirectory(); elsewhere the machine-wide directory
+// chosen at build time when it exists and is writable, else the player's own.
 QString systemDirectory();
+
+// The choice on Windows, where a standard user may not write to the Windows
+// directory: windowsDir while it already holds a record the player can
+// rewrite (older installations keep it there); else machineWide (the
+// installer's folder under %ProgramData%, open to every player of the PC)
+// when it exists and the player may write to it; else own (under the
+// player's %APPDATA%), made when missing. Only absolute folders count.
+QString windowsRecordDirectory(const QString &windowsDir, const QString &machineWide, const QString &own);
+
+// Whether a file can be made in dir right now: tried, not guessed from
+// attributes, since Windows decides by access lists.
+bool canCreateIn(const QString &dir);
 
 // The choice systemDirectory() makes, from its inputs: shared (may be empty),
 // then $XDG_DATA_HOME/quozzolo when that is absolute, then
