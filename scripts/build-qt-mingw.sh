@@ -14,7 +14,7 @@ set -euo pipefail
 # shellcheck source=scripts/setup.sh
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-quozzolo_require_packages "${QUOZZOLO_WINDOWS_PACKAGES[@]}"
+quozzolo_require_packages "${QUOZZOLO_WINDOWS_PACKAGES[@]}" >&2  # stdout is the Qt folder alone
 
 cache="${QUOZZOLO_CACHE:-$HOME/.cache/quozzolo}"
 toolchain="$QUOZZOLO_ROOT/cmake/mingw-w64-x86_64.cmake"

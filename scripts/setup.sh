@@ -58,6 +58,7 @@ QUOZZOLO_WINDOWS_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools googletest
     wine wine64 nsis
     xvfb xauth xdotool imagemagick tesseract-ocr tesseract-ocr-ita fonts-liberation
+    python3 e2fsprogs  # the icon file and the play script; chattr closes a folder even to root
 )
 
 # Installs those of the given Debian packages that are not installed yet.

@@ -27,7 +27,7 @@ pass() { echo "PASS: $*"; passed=$((passed + 1)); }
 fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
 skip() { echo "SKIP: $*"; skipped=$((skipped + 1)); }
 
-qt="$(bash "$QUOZZOLO_ROOT/scripts/build-qt-mingw.sh")"
+qt="$(bash "$QUOZZOLO_ROOT/scripts/build-qt-mingw.sh" | tail -n1)"
 qt_built="$(date +%s)"
 
 build="${QUOZZOLO_WINDOWS_BUILD:-$QUOZZOLO_ROOT/build-windows}"
@@ -41,12 +41,12 @@ cmake -S "$QUOZZOLO_ROOT" -B "$build" -G Ninja \
     -DCMAKE_EXE_LINKER_FLAGS=-static \
     -DCMAKE_CROSSCOMPILING_EMULATOR=wine
 cmake --build "$build" --parallel "${QUOZZOLO_JOBS:-$(nproc)}"
-game="$build/src/app/quozzolo.exe"
-[[ -f "$game" ]] || game="$(find "$build/src" -name quozzolo.exe | head -n1)"
+# Qt puts every program of a Windows build in one folder, as DLLs would be.
+game="$(find "$build" -name quozzolo.exe -not -path '*/CMakeFiles/*' -not -path "$build/wine/*" | head -n1)"
 
 # One self-contained program: only Windows' own DLLs imported.
 imports="$(x86_64-w64-mingw32-objdump -p "$game" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u | tr '\n' ' ')"
-foreign="$(tr ' ' '\n' <<<"$imports" | grep -Ev '^(|kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|uuid|comdlg32|imm32|winmm|ws2_32|version|dwmapi|uxtheme|shlwapi|setupapi|netapi32|userenv|wtsapi32|d3d9|d3d11|dxgi|dwrite|d2d1|opengl32|msvcrt|mpr|rpcrt4|crypt32|secur32|winspool\.drv|comctl32|authz|bcrypt|ntdll|api-ms-win-[a-z0-9-]*)\.dll$' || true)"
+foreign="$(tr ' ' '\n' <<<"$imports" | grep -Ev '^(|kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|uuid|comdlg32|imm32|winmm|ws2_32|version|dwmapi|uxtheme|shlwapi|shcore|setupapi|netapi32|userenv|wtsapi32|d3d9|d3d11|dxgi|dwrite|d2d1|opengl32|msvcrt|mpr|rpcrt4|crypt32|secur32|winspool\.drv|comctl32|authz|bcrypt|ntdll|api-ms-win-[a-z0-9-]*)\.dll$' || true)"
 if [[ -z "$foreign" ]]; then
     pass "quozzolo.exe imports only Windows' own DLLs ($imports)"
 else
@@ -86,7 +86,7 @@ while IFS= read -r -d '' test; do
         fail "$name did not finish under Wine (exit $status); the end of $log:"
         tail -n 20 "$log"
     fi
-done < <(find "$build/tests" -name 'test_*.exe' -print0 | sort -z)
+done < <(find "$build" -name 'test_*.exe' -not -path '*/CMakeFiles/*' -not -path "$build/wine/*" -print0 | sort -z)
 chattr -i "$closed" 2>/dev/null || true
 tests_done="$(date +%s)"
 

@@ -3,7 +3,8 @@
 ; (scripts/test-windows.sh puts them together).
 ;   quozzolo-<version>-setup.exe       asks, in Italian
 ;   quozzolo-<version>-setup.exe /S    installs silently (uninstall.exe /S too)
-Unicode true
+; A 64-bit installer for a 64-bit program (and Wine without 32-bit support runs it).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 !include "MUI2.nsh"
 !include "x64.nsh"

@@ -75,7 +75,14 @@ class Screen:
         return False, text
 
 
-def ocr(path, *extra):
+def ocr(path, *extra, enlarge=True):
+    """What Tesseract reads in the picture. The screen's text is small (about
+    12 pixels): cut to what is not background and enlarged three times,
+    Tesseract reads it."""
+    if enlarge:
+        large = os.path.splitext(path)[0] + "-ocr.png"
+        subprocess.run(["convert", path, "-trim", "+repage", "-resize", "300%", large], check=True)
+        path = large
     result = subprocess.run(["tesseract", path, "stdout", "-l", "ita", *extra],
                             capture_output=True, text=True)
     text = result.stdout
@@ -164,7 +171,7 @@ def read_problem(screen, geometry, name):
         clean = os.path.splitext(path)[0] + "-clean.png"
         subprocess.run(["convert", path, "-colorspace", "Gray", "-resize", "200%", "-threshold", "45%", clean],
                        check=True)
-        text = ocr(clean, "--psm", "6", "-c", "tessedit_char_whitelist=0123456789-:()=")
+        text = ocr(clean, "--psm", "6", "-c", "tessedit_char_whitelist=0123456789-:()=", enlarge=False)
         numbers = [int(n) for n in re.findall(r"-?\d+", text.replace(" ", ""))]
         match = re.search(r"(-?\d+)\s*:\s*\(?\s*(-?\d+)\s*\)?", text)
         if match:
@@ -303,10 +310,14 @@ def installer(screen, wine, setup):
     check(os.path.exists(os.path.join(records, "quozrec.txt")),
           "installed: the game keeps its record in the installer's folder")
 
-    # _?= runs the uninstaller in place, so Wine waits for it.
-    status = wine.run(os.path.join("C:\\Program Files\\Quozzolo", "uninstall.exe"), "/S",
-                      "_?=C:\\Program Files\\Quozzolo")
-    check(status == 0 and not os.path.exists(exe) and not os.path.exists(link),
+    # The uninstaller hands over to a copy of itself and ends at once: wait
+    # for what the copy removes.
+    status = wine.run("C:\\Program Files\\Quozzolo\\uninstall.exe", "/S")
+    deadline = time.monotonic() + TIMEOUT
+    while time.monotonic() < deadline and (os.path.exists(exe) or os.path.exists(link)):
+        time.sleep(0.5)
+    check(status == 0 and not os.path.exists(exe) and not os.path.exists(link)
+          and not os.path.exists(os.path.join(program, "uninstall.exe")),
           "uninstaller: /S removes the program and the Start-menu entry", f"exit {status}")
     check(os.path.exists(os.path.join(records, "quozrec.txt")), "uninstaller: the records stay")
     shutil.rmtree(program, ignore_errors=True)

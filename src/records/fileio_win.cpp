@@ -240,8 +240,16 @@ FileLock::Open FileLock::open(const QString &path, FileMode, IoError *err)
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         *err = fromCode(code);
-        if ((code == ERROR_ACCESS_DENIED || code == ERROR_WRITE_PROTECT) && kindOf(path) == Kind::Missing)
-            return Open::ReadOnlyFolder;
+        if (code == ERROR_ACCESS_DENIED || code == ERROR_WRITE_PROTECT) {
+            const Kind kind = kindOf(path);
+            if (kind == Kind::Missing)
+                return Open::ReadOnlyFolder;
+            // Windows refuses to open a folder as a file with "access denied".
+            if (kind == Kind::Folder) {
+                *err = {ErrorKind::IsFolder, long(code)};
+                return Open::Refused;
+            }
+        }
         return Open::Failed;
     }
     handle = reinterpret_cast<qintptr>(file);
