@@ -1,6 +1,5 @@
 # A source file for one system only is named after it: NAME_win.cpp is built
-# on Windows, NAME_unix.cpp everywhere else. scripts/check_windows.sh picks
-# the files it compiles for Windows by the same rule.
+# on Windows, NAME_unix.cpp everywhere else.
 #   quozzolo_platform_sources(TARGET NAME...)
 function(quozzolo_platform_sources target)
     if(WIN32)

@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks that the sources compile for Windows
-# (check_windows.sh), builds with the tests and runs the whole suite: the
+# Installs what is missing, builds with the tests and runs the whole suite: the
 # unit tests on Qt's offscreen platform and the end-to-end test of the real
 # game, which starts its own virtual X server. Then the unit tests again
 # under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer (in
@@ -11,11 +10,8 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-quozzolo_require_packages "${QUOZZOLO_BUILD_PACKAGES[@]}" "${QUOZZOLO_DESKTOP_TEST_PACKAGES[@]}" \
-    "${QUOZZOLO_WINDOWS_PACKAGES[@]}"
+quozzolo_require_packages "${QUOZZOLO_BUILD_PACKAGES[@]}" "${QUOZZOLO_DESKTOP_TEST_PACKAGES[@]}"
 quozzolo_require_locale it_IT.UTF-8
-# First, as it needs no build: a Windows branch that does not compile stops here.
-bash "$QUOZZOLO_ROOT/scripts/check_windows.sh"
 quozzolo_build build-test RelWithDebInfo -DBUILD_TESTING=ON
 
 ctest --test-dir "$QUOZZOLO_ROOT/build-test" --output-on-failure "$@"
