@@ -69,10 +69,8 @@ class Screen:
         deadline = time.monotonic() + timeout
         text = ""
         while time.monotonic() < deadline:
-            geometry = window_geometry(title, timeout=0, smallest=0) if title else None
-            if title and geometry is None:
-                time.sleep(0.5)
-                continue
+            # The box alone reads best; the whole screen while it is not found.
+            geometry = window_geometry(title, timeout=0, smallest=100) if title else None
             box = f"{geometry['WIDTH']}x{geometry['HEIGHT']}+{geometry['X']}+{geometry['Y']}" if geometry else None
             _, text = self.shot(name, box)
             if re.search(pattern, text, re.IGNORECASE | re.DOTALL):
@@ -217,9 +215,11 @@ def wait_for_verdict(screen, geometry, name, pattern, timeout=TIMEOUT):
     attempt = 0
     while time.monotonic() < deadline:
         path, _ = screen.shot(f"{name}-{attempt % 3}", box)
-        # Only the red text, black on white.
+        # Only the red text, black on white; closer to pure red in turn, for
+        # a background that is reddish itself.
+        fuzz = ("25%", "12%", "6%")[attempt % 3]
         clean = os.path.splitext(path)[0] + "-clean.png"
-        subprocess.run(["convert", path, "-fuzz", "25%", "-fill", "white", "+opaque", "red",
+        subprocess.run(["convert", path, "-fuzz", fuzz, "-fill", "white", "+opaque", "red",
                         "-fill", "black", "-opaque", "red", "-resize", "200%",
                         "-bordercolor", "white", "-border", "20", clean], check=True)
         text = ocr(clean, "--psm", "7", enlarge=False)
@@ -237,6 +237,13 @@ def start_up(screen, wine, exe, name, tag):
     ok, text = screen.wait_for(f"{tag}-name-box", r"Come ti chiami", title="^Gioca con le Quozzolo")
     if not check(ok, f"{tag}: the name box shows (\"Come ti chiami?\")", text.strip()[:200]):
         return game, None
+    # With no window manager the box may show without the keyboard: click
+    # into its line, as a player would.
+    box = window_geometry("^Gioca con le Quozzolo", timeout=5, smallest=100)
+    if box:
+        xdotool("mousemove", str(box["X"] + box["WIDTH"] // 2), str(box["Y"] + box["HEIGHT"] * 45 // 100),
+                "click", "1")
+        time.sleep(0.3)
     type_text(name)
     keys("Return")
     ok, text = screen.wait_for(f"{tag}-greeting", r"vediamo se sei un vero campione",
@@ -333,7 +340,11 @@ def old_record_kept(screen, wine, exe):
             screen.shot("old-window")
             # The record line: the holder in blue, the score in magenta.
             holder = read_colour(screen, geometry, "old-holder", 0.78, 0.22, "#0000FF", "8%")
-            score = read_colour(screen, geometry, "old-score", 0.78, 0.22, "#C000C0", "15%")
+            # Closer to the label's colour in turn, for a background near it.
+            for fuzz in ("15%", "8%", "4%"):
+                score = read_colour(screen, geometry, "old-score", 0.78, 0.22, "#C000C0", fuzz)
+                if re.search(r"\b7\b", score):
+                    break
             check("Vecchio" in holder and re.search(r"\b7\b", score) is not None,
                   "old: the window shows the old record (Vecchio, 7)", f"{holder.strip()!r} {score.strip()!r}")
             check(os.path.exists(os.path.join(windows, ".~quozrec-lock")), "old: the record in the Windows directory is used")
