@@ -12,6 +12,7 @@
 #include "placement.h"
 #include "spoken.h"
 #include "surface.h"
+#include "typedkey.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -160,15 +161,18 @@ void Tavola::startGame(const QString &name)
 RecordBook::Read Tavola::readRecord()
 {
     const RecordBook::Read record = services.records.read();
-    if (record.result != RecordBook::Read::Result::Read) {
-        // The clock waits with the player: the game starts at 00:15:00 when the box is closed.
-        ui.Timer1->stop();
-        services.dialogs.messageBox(QStringLiteral("Non riesco a leggere il record dei campioni.\n%1\n\n"
-                                                   "Si gioca lo stesso, ma il risultato di questa partita "
-                                                   "non sarà registrato.").arg(record.error),
-                                    BoxKind::OkExclamation);
-        ui.Timer1->start();
-    }
+    if (record.result == RecordBook::Read::Result::Read)
+        return record;
+    const QString unrecorded = QStringLiteral("Si gioca lo stesso, ma il risultato di questa partita non sarà registrato.");
+    // No folder is no fault: one sentence says it, and the store's own
+    // explanation would only say the same again.
+    const QString text = record.result == RecordBook::Read::Result::NoFolder
+        ? QStringLiteral("Non c'è una cartella dove tenere il record.\n\n") + unrecorded
+        : QStringLiteral("Non riesco a leggere il record dei campioni.\n%1\n\n").arg(record.error) + unrecorded;
+    // The clock waits with the player: the game starts at 00:15:00 when the box is closed.
+    ui.Timer1->stop();
+    services.dialogs.messageBox(text, BoxKind::OkExclamation);
+    ui.Timer1->start();
     return record;
 }
 
@@ -259,7 +263,7 @@ bool Tavola::eventFilter(QObject *watched, QEvent *event)
     if (watched != ui.txtAnswer || event->type() != QEvent::KeyPress)
         return QMainWindow::eventFilter(watched, event);
     const auto *press = static_cast<QKeyEvent *>(event);
-    const std::optional<int> typed = typedKeyCode(press->key(), press->text());
+    const std::optional<int> typed = typedKeyCode(press->key(), press->modifiers(), press->text());
     if (!typed)
         return false; // an editing key: the box handles it
     if (*typed == keyEnter) {
@@ -268,6 +272,12 @@ bool Tavola::eventFilter(QObject *watched, QEvent *event)
     }
     int key = *typed;
     txtAnswer_KeyPress(key);
+    if (key == keyBackspace) {
+        // The box knows a backspace only by its key, and would take Ctrl+H
+        // for nothing: whichever key typed it, the character goes here.
+        ui.txtAnswer->backspace();
+        return true;
+    }
     return key == 0; // a cancelled character never reaches the box
 }
 
