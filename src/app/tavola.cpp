@@ -3,7 +3,6 @@
 #include "announcer.h"
 #include "answerbox.h"
 #include "dialogs.h"
-#include "heard.h"
 #include "label.h"
 #include "menubarstyle.h"
 #include "numbertext.h"
@@ -253,7 +252,7 @@ void Tavola::txtAnswer_KeyPress(int &key)
     ui.lblScore->setCaption(plain(judged.correctCount));
     ui.lblScore2->setCaption(plain(judged.totalCount));
     // The focus moves to cmdNext: its description carries the verdict to a screen reader.
-    ui.cmdNext->setAccessibleDescription(heard::verdict(judged.message, plain(judged.correctCount), plain(judged.totalCount)));
+    ui.cmdNext->setAccessibleDescription(spoken::verdict(judged.message, plain(judged.correctCount), plain(judged.totalCount)));
     ui.cmdNext->setEnabled(partita->answered());
     ui.cmdNext->setFocus();
 }
@@ -307,12 +306,12 @@ void Tavola::Timer1_Timer()
         return;
     if (partita->tick() == Countdown::Tick::TimeUp) {
         if (!partita->leaving())
-            announcer->announce(heard::timeUp);
+            announcer->announce(spoken::timeUp);
         cmdExit_Click();
         return;
     }
     showClock();
-    if (const std::optional<QString> call = heard::timeCall(partita->secondsLeft()))
+    if (const std::optional<QString> call = spoken::timeCall(partita->secondsLeft()))
         announcer->announce(*call);
 }
 
