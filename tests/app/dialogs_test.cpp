@@ -78,9 +78,9 @@ TEST(QtDialogs, ItalianWithoutQtsTranslation)
 {
     ASSERT_EQ(QCoreApplication::translate("QFileDialog", "Open"), "Open") << "Qt's translation is installed";
     QtDialogs dialogs;
-    struct Row { BoxKind kind; QStringList texts; };
+    struct Row { BoxKind kind; QStringList texts; }; // texts sorted
     const Row rows[] = {
-        {BoxKind::YesNoQuestionDefaultNo, {QString::fromUtf16(u"&Sì"), "&No"}},
+        {BoxKind::YesNoQuestionDefaultNo, {"&No", QString::fromUtf16(u"&Sì")}},
         {BoxKind::OkExclamation, {"OK"}},
     };
     for (const Row &row : rows) {
@@ -92,9 +92,7 @@ TEST(QtDialogs, ItalianWithoutQtsTranslation)
         });
         dialogs.messageBox(QStringLiteral("?"), row.kind, QStringLiteral("t"));
         texts.sort();
-        QStringList expected = row.texts;
-        expected.sort();
-        EXPECT_EQ(texts, expected);
+        EXPECT_EQ(texts, row.texts);
     }
 
     QStringList buttons, menu;
