@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     if (!loaded.outcome) {
         FUZZ_CHECK(withJournal && bytesOf(store.journalPath()) == journal);
         FUZZ_CHECK(scoreAfter == score && holderAfter == holder);
-        FUZZ_CHECK(store.SaveRecord(QStringLiteral("1"), QStringLiteral("Fuzz")).result
+        FUZZ_CHECK(store.SaveRecord(1, QStringLiteral("Fuzz")).result
                    == records::Outcome::Result::Failed);
         FUZZ_CHECK(bytesOf(store.scorePath()) == score && bytesOf(store.holderPath()) == holder);
         return 0;
@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     FUZZ_CHECK(bytesOf(store.scorePath()) == scoreAfter && bytesOf(store.holderPath()) == holderAfter);
 
     const int newScore = data[size - 1] % 50 - 10;
-    const records::Outcome saved = store.SaveRecord(QString::number(newScore), QStringLiteral("Fuzz"));
+    const records::Outcome saved = store.SaveRecord(newScore, QStringLiteral("Fuzz"));
     if (saved.result == records::Outcome::Result::Done) {
         FUZZ_CHECK(stored < newScore);
         FUZZ_CHECK(bytesOf(store.scorePath()) == QByteArray::number(newScore) + "\r\n");

@@ -169,6 +169,11 @@ RecordBook::Read Tavola::readRecord()
                                     BoxKind::OkExclamation);
         ui.Timer1->start();
     }
+    if (!record.notice.isEmpty()) {
+        ui.Timer1->stop();
+        services.dialogs.messageBox(record.notice, BoxKind::OkExclamation);
+        ui.Timer1->start();
+    }
     return record;
 }
 

@@ -36,7 +36,7 @@ int main(int argc, char **argv)
         for (int i = 0; i < count; ++i) {
             const int score = 2 * i + scores(random);
             const records::Outcome saved =
-                store.SaveRecord(QString::number(score), QStringLiteral("P%1-%2").arg(QLatin1String(id)).arg(score));
+                store.SaveRecord(score, QStringLiteral("P%1-%2").arg(QLatin1String(id)).arg(score));
             const char *mark = saved.result == Result::Done ? "s" : saved.result == Result::NotBeaten ? "n" : "f";
             std::printf("%d %s\n", score, mark);
             if (saved.result == Result::Failed)

@@ -15,6 +15,7 @@
 #ifdef Q_OS_LINUX
 #include "asnobody.h"
 #include <sched.h>
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -25,7 +26,6 @@
 
 using namespace records;
 using Result = Outcome::Result;
-using Step = RecordStore::Step;
 
 // Readable failure messages.
 static void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
@@ -121,7 +121,7 @@ TEST_F(StoreTest, SavesOneWindows1252LinePerFile)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.holder.toStdString());
         ++score;
-        const Outcome saved = store.SaveRecord(QString::number(score), c.holder);
+        const Outcome saved = store.SaveRecord(score, c.holder);
         ASSERT_EQ(saved.result, Result::Done) << saved.error.toStdString();
         expectPair(QByteArray::number(score) + "\r\n", c.bytes);
         EXPECT_EQ(readTextOf(store.holderPath()).text, c.readBack);
@@ -134,21 +134,21 @@ TEST_F(StoreTest, SavesOnlyABeatenRecord)
     const struct
     {
         QByteArray stored;
-        QString score;
+        int score;
         Result result;
     } cases[] = {
-        {"", "0", Result::NotBeaten},     {"", "1", Result::Done},         {"5\r\n", "5", Result::NotBeaten},
-        {"5\r\n", "4", Result::NotBeaten}, {"5\r\n", "6", Result::Done},    {"-3\r\n", "0", Result::Done},
-        {"abc", "1", Result::Done},       {"7xyz", "7", Result::NotBeaten}, {"7xyz", "8", Result::Done},
-        {" 12.5\r\n", "12", Result::NotBeaten}, {"12\r\n", "x", Result::Failed},
+        {"", 0, Result::NotBeaten},     {"", 1, Result::Done},         {"5\r\n", 5, Result::NotBeaten},
+        {"5\r\n", 4, Result::NotBeaten}, {"5\r\n", 6, Result::Done},    {"-3\r\n", 0, Result::Done},
+        {"abc", 1, Result::Done},       {"7xyz", 7, Result::NotBeaten}, {"7xyz", 8, Result::Done},
+        {" 12.5\r\n", 12, Result::NotBeaten}, {"-7\r\n", -2, Result::Done},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.stored.toStdString() + " vs " + c.score.toStdString());
+        SCOPED_TRACE(c.stored.toStdString() + " vs " + std::to_string(c.score));
         putPair(c.stored, "Bice\r\n");
         const Outcome saved = store.SaveRecord(c.score, "Ugo");
         EXPECT_STREQ(resultName(saved.result), resultName(c.result)) << saved.error.toStdString();
         if (c.result == Result::Done)
-            expectPair(c.score.toLatin1() + "\r\n", "Ugo\r\n");
+            expectPair(QByteArray::number(c.score) + "\r\n", "Ugo\r\n");
         else
             expectPair(c.stored, "Bice\r\n");
         EXPECT_EQ(saved.error.isEmpty(), c.result != Result::Failed);
@@ -174,8 +174,8 @@ TEST_F(StoreTest, ALowerScoreNeverOverwritesAHigherOneSavedMeanwhile)
         putPair("", "");
         const RecordStore gameA(store.directory()), gameB(store.directory());
         const auto holderOf = [](int n) { return n == 9 ? QStringLiteral("Nove") : QStringLiteral("Sette"); };
-        ASSERT_EQ(gameA.SaveRecord(QString::number(c.first), holderOf(c.first)).result, Result::Done);
-        EXPECT_STREQ(resultName(gameB.SaveRecord(QString::number(c.second), c.second == c.first ? "Altro" : holderOf(c.second)).result),
+        ASSERT_EQ(gameA.SaveRecord(c.first, holderOf(c.first)).result, Result::Done);
+        EXPECT_STREQ(resultName(gameB.SaveRecord(c.second, c.second == c.first ? "Altro" : holderOf(c.second)).result),
                      resultName(c.secondResult));
         expectPair(c.score, c.holder);
     }
@@ -214,7 +214,7 @@ TEST_F(StoreTest, ReadStopsAtTheLimitAndASaveRefusesWhatItCannotPutBack)
     EXPECT_EQ(read.text.size(), 65536);
     EXPECT_EQ(read.text, QString::fromLatin1(big.left(65536)));
 
-    const Outcome saved = store.SaveRecord("4", "Ugo");
+    const Outcome saved = store.SaveRecord(4, "Ugo");
     EXPECT_EQ(saved.result, Result::Failed);
     EXPECT_TRUE(names(saved.error, store.holderPath())) << saved.error.toStdString();
     expectPair("3\r\n", big);
@@ -238,7 +238,7 @@ TEST(RecordStoreWithoutFolder, NothingIsReadAndNothingSaved)
     ASSERT_TRUE(QDir::setCurrent(startedIn.path()));
     const RecordStore store{QString()};
     const StoredPair loaded = store.loadPair();
-    const Outcome saved = store.SaveRecord("100", "Ugo");
+    const Outcome saved = store.SaveRecord(100, "Ugo");
     QDir::setCurrent(before);
     EXPECT_FALSE(loaded.outcome);
     EXPECT_EQ(loaded.score, QString());
@@ -249,173 +249,49 @@ TEST(RecordStoreWithoutFolder, NothingIsReadAndNothingSaved)
     EXPECT_EQ(QDir(startedIn.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
-// Every step of a save that fails leaves the old pair, reports the failure
-// naming a file, and leaves nothing behind.
-TEST_F(StoreTest, AFailedStepLeavesTheOldPair)
+// A whole journal is put back; anything else at its name is set aside,
+// bytes kept, under a name nobody uses yet, the player is told once, and
+// saving goes on.
+TEST_F(StoreTest, RecoveryPutsBackAWholeJournalAndSetsAsideAnyOther)
 {
-    const struct
-    {
-        const char *name;
-        std::vector<Step> failing;
-        QString named;
-    } cases[] = {
-        {"temporaries", {Step::WriteTemporaries}, store.scorePath()},
-        {"journal", {Step::WriteJournal}, store.journalPath()},
-        {"score", {Step::ReplaceScore}, store.scorePath()},
-        {"holder", {Step::ReplaceHolder}, store.holderPath()},
-        {"holder, then the quick restore", {Step::ReplaceHolder, Step::RestoreScore}, store.holderPath()},
-        {"journal removal", {Step::RemoveJournal}, store.journalPath()},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        putPair("5\r\n", "Anna\r\n");
-        RecordStore faulty = store;
-        std::vector<Step> seen;
-        faulty.setStepHook([&](Step s) {
-            seen.push_back(s);
-            return std::find(c.failing.begin(), c.failing.end(), s) == c.failing.end();
-        });
-        const Outcome saved = faulty.SaveRecord("12", "Luca");
-        EXPECT_EQ(saved.result, Result::Failed);
-        EXPECT_TRUE(names(saved.error, c.named)) << saved.error.toStdString();
-        expectPair("5\r\n", "Anna\r\n");
-        EXPECT_EQ(entries(tmp), pairOnly) << "stray file";
-        EXPECT_NE(std::find(seen.begin(), seen.end(), c.failing.front()), seen.end()) << "step never reached";
-    }
-}
-
-// "Saved" means on disk: each sync of a save, of a file or of the folder,
-// failed in turn, fails the save and leaves the old pair, and nothing else.
-TEST_F(StoreTest, EveryFailedSyncFailsTheSaveWithTheOldPair)
-{
-    int failed = 0;
-    for (const Step sync : {Step::SyncFile, Step::SyncFolder}) {
-        for (int nth = 1;; ++nth) {
-            SCOPED_TRACE((sync == Step::SyncFile ? "file sync " : "folder sync ") + std::to_string(nth));
-            putPair("5\r\n", "Anna\r\n");
-            RecordStore faulty = store;
-            int seen = 0;
-            faulty.setStepHook([&](Step s) { return s != sync || ++seen != nth; });
-            const Outcome saved = faulty.SaveRecord("12", "Luca");
-            if (seen < nth) { // a save with fewer syncs than nth went through
-                ASSERT_EQ(saved.result, Result::Done);
-                break;
-            }
-            ++failed;
-            EXPECT_EQ(saved.result, Result::Failed);
-            EXPECT_TRUE(saved.error.contains(QStringLiteral("operazione interrotta"))) << saved.error.toStdString();
-            expectPair("5\r\n", "Anna\r\n");
-            EXPECT_EQ(entries(tmp), pairOnly) << "stray file";
-        }
-    }
-    // Four files written (three beside the record, the journal), three
-    // times the folder: after the journal, the two files and its removal.
-    EXPECT_EQ(failed, 7);
-}
-
-TEST_F(StoreTest, AnUndoThatFailsIsFinishedByTheNextStartUp)
-{
-    putPair("5\r\n", "Anna\r\n");
-    RecordStore faulty = store;
-    faulty.setStepHook([](Step s) { return s != Step::ReplaceHolder && s != Step::RestoreScore && s != Step::RestoreFile; });
-    const Outcome saved = faulty.SaveRecord("12", "Luca");
-    EXPECT_EQ(saved.result, Result::Failed);
-    EXPECT_TRUE(names(saved.error, store.holderPath())) << saved.error.toStdString();
-    // The journal keeps the old pair until it is back.
-    EXPECT_TRUE(QFileInfo::exists(store.journalPath()));
-
-    ASSERT_TRUE(store.loadPair().outcome);
-    expectPair("5\r\n", "Anna\r\n");
-    EXPECT_EQ(entries(tmp), pairOnly);
-    ASSERT_EQ(store.SaveRecord("12", "Luca").result, Result::Done);
-    expectPair("12\r\n", "Luca\r\n");
-}
-
-#ifdef Q_OS_UNIX
-// A save stopped dead before each of its steps: the next start-up finds
-// the old pair, whatever was already replaced.
-TEST_F(StoreTest, AStopBeforeAnyStepLeavesTheOldPairAfterRecovery)
-{
-    const struct
-    {
-        Step stop;
-        bool journal; // left behind by the stopped save
-        QByteArray scoreOnDisk;
-    } cases[] = {
-        {Step::WriteTemporaries, false, "5\r\n"}, {Step::WriteJournal, false, "5\r\n"},
-        {Step::ReplaceScore, true, "5\r\n"},      {Step::ReplaceHolder, true, "12\r\n"},
-        {Step::RemoveJournal, true, "12\r\n"},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(int(c.stop));
-        putPair("5\r\n", "Anna\r\n");
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            RecordStore dying = store;
-            dying.setStepHook([&](Step s) {
-                if (s == c.stop)
-                    _exit(0);
-                return true;
-            });
-            dying.SaveRecord("12", "Luca");
-            _exit(1);
-        }
-        int status = 0;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the stop was never reached";
-        EXPECT_EQ(QFileInfo::exists(store.journalPath()), c.journal);
-        EXPECT_EQ(bytesOf(store.scorePath()), c.scoreOnDisk);
-
-        ASSERT_TRUE(store.loadPair().outcome);
-        expectPair("5\r\n", "Anna\r\n");
-        EXPECT_EQ(entries(tmp), pairOnly);
-    }
-}
-#endif
-
-TEST_F(StoreTest, RecoveryActsOnlyOnAWholeJournalAndKeepsAnyOther)
-{
-    // A whole journal, written by a save that replaced both files.
-    putPair("5\r\n", "Anna\r\n");
-    RecordStore stopping = store;
-    QByteArray journal;
-    stopping.setStepHook([&](Step s) {
-        if (s == Step::RemoveJournal)
-            journal = bytesOf(store.journalPath());
-        return s != Step::RemoveJournal;
-    });
-    ASSERT_EQ(stopping.SaveRecord("12", "Luca").result, Result::Failed);
-    ASSERT_FALSE(journal.isEmpty());
-
+    const QByteArray journal = journal::encode("5\r\n", "Anna\r\n");
+    const QString firstAside = tmp.path() + "/quozrec-journal-unread-1";
     const struct
     {
         const char *name;
         QByteArray journal;
-        bool recovered; // else kept, reported, and the files left alone
+        bool recovered;
     } cases[] = {
         {"whole", journal, true},
         // Which journals read whole is the journal's own test; here, what
         // recovery does with one that does not.
         {"cut short", journal.chopped(1), false},
+        {"from a later release", "QUOZZOLO JOURNAL 3\n0 0\n00000000\n", false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         putPair("12\r\n", "Luca\r\n");
         put(store.journalPath(), c.journal);
+        put(firstAside, "di un altro\n"); // a name already taken is never written over
         const StoredPair loaded = store.loadPair();
-        EXPECT_EQ(bool(loaded.outcome), c.recovered);
+        ASSERT_TRUE(loaded.outcome) << loaded.outcome.error.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(store.journalPath()));
+        EXPECT_EQ(bytesOf(firstAside), "di un altro\n");
+        QFile::remove(firstAside);
         if (c.recovered) {
+            EXPECT_EQ(loaded.notice, QString());
             expectPair("5\r\n", "Anna\r\n");
             EXPECT_EQ(entries(tmp), pairOnly);
             continue;
         }
-        EXPECT_TRUE(names(loaded.outcome.error, store.journalPath())) << loaded.outcome.error.toStdString();
-        const Outcome saved = store.SaveRecord("20", "Ugo");
-        EXPECT_EQ(saved.result, Result::Failed);
+        const QString aside = tmp.path() + "/quozrec-journal-unread-2";
+        EXPECT_TRUE(names(loaded.notice, aside)) << loaded.notice.toStdString();
+        EXPECT_EQ(bytesOf(aside), c.journal);
         expectPair("12\r\n", "Luca\r\n");
-        EXPECT_EQ(bytesOf(store.journalPath()), c.journal) << "the journal was touched";
-        QFile::remove(store.journalPath());
+        EXPECT_EQ(store.loadPair().notice, QString()) << "told more than once";
+        EXPECT_EQ(store.SaveRecord(20, "Ugo").result, Result::Done);
+        expectPair("20\r\n", "Ugo\r\n");
+        QFile::remove(aside);
     }
 }
 
@@ -596,7 +472,7 @@ TEST(RecordFullDisk, IsToldAsSuchAndTheRecordStillShows)
             for (int i = 0; QFile(tmp.path() + "/vuoto" + QString::number(i)).open(QIODevice::WriteOnly); ++i) {
             }
             const StoredPair loaded = store.loadPair();
-            const Outcome saved = store.SaveRecord("9", "Ugo");
+            const Outcome saved = store.SaveRecord(9, "Ugo");
             const QString full = QStringLiteral("spazio su disco esaurito");
             return QByteArray(loaded.outcome ? "1" : "0") + (loaded.outcome || loaded.outcome.error.contains(full) ? "1" : "0")
                    + (saved.error.contains(full) ? "1" : "0") + (bytesOf(store.scorePath()) == "5\r\n" ? "1" : "0")
@@ -647,7 +523,7 @@ TEST(RecordSharedFolder, PlayersOfTheGroupShareOneRecord)
     ASSERT_EQ(chmod(QFile::encodeName(shared), 02775), 0);
     const RecordStore store(shared + u'/');
     const auto save = [&](const char *score, const char *holder) {
-        return int(store.SaveRecord(QString::fromLatin1(score), QString::fromLatin1(holder)).result);
+        return int(store.SaveRecord(QByteArray(score).toInt(), QString::fromLatin1(holder)).result);
     };
 
     ASSERT_EQ(asPlayer(alice, games, [&] { return store.loadPair().outcome ? 0 : 1; }), 0);
@@ -662,25 +538,41 @@ TEST(RecordSharedFolder, PlayersOfTheGroupShareOneRecord)
     ASSERT_EQ(bytesOf(store.scorePath()), "5\r\n");
     ASSERT_EQ(bytesOf(store.holderPath()), "Alice\r\n");
 
-    // Alice's game dies with both files replaced; Bob's start-up puts hers back.
+    // Alice's game died with both files replaced, before its journal went;
+    // Bob's start-up puts hers back.
     asPlayer(alice, games, [&] {
-        RecordStore dying = store;
-        dying.setStepHook([](Step s) {
-            if (s == Step::RemoveJournal)
-                _exit(0);
-            return true;
-        });
-        return int(dying.SaveRecord("9", "Alice").result);
+        put(store.journalPath(), journal::encode("5\r\n", "Alice\r\n"));
+        put(store.scorePath(), "9\r\n");
+        return 0;
     });
-    EXPECT_EQ(bytesOf(store.scorePath()), "9\r\n") << "the stop came too early to prove anything";
-    EXPECT_TRUE(QFileInfo::exists(store.journalPath()));
     EXPECT_EQ(asPlayer(bob, games, [&] { return store.loadPair().outcome ? 0 : 1; }), 0);
     EXPECT_EQ(bytesOf(store.scorePath()), "5\r\n");
     EXPECT_EQ(bytesOf(store.holderPath()), "Alice\r\n");
+
+    // Set-ID, sticky and execute bits are never handed on to a new file.
+    ASSERT_EQ(chmod(QFile::encodeName(store.scorePath()), 06775), 0);
     EXPECT_EQ(asPlayer(bob, games, [&] { return save("6", "Bob"); }), int(Result::Done));
     EXPECT_EQ(bytesOf(store.holderPath()), "Bob\r\n");
-    ASSERT_EQ(stat(QFile::encodeName(store.holderPath()), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0664u) << "a replaced file keeps its mode";
+    for (const QString &path : {store.scorePath(), store.holderPath()}) {
+        ASSERT_EQ(stat(QFile::encodeName(path), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0664u) << path.toStdString();
+    }
+    ASSERT_EQ(stat(QFile::encodeName(store.lockPath()), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0660u) << "the lock is the group's alone";
+
+    // A user outside the group can read the folder, but can neither open
+    // the lock nor hold up the players: their game reads without it.
+    const uid_t carol = 40003;
+    const gid_t others = 40009;
+    EXPECT_EQ(asPlayer(carol, others, [&] {
+        const int fd = open(QFile::encodeName(store.lockPath()), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0)
+            return 1;
+        const StoredPair loaded = store.loadPair();
+        const Outcome saved = store.SaveRecord(99, "Carol");
+        return loaded.outcome && loaded.score == "6\r\n" && saved.result == Result::Failed ? 0 : 2;
+    }), 0);
+    EXPECT_EQ(bytesOf(store.scorePath()), "6\r\n");
 }
 
 enum class Obstacle { Missing, Unreadable, Unwritable, Folder, Fifo, LinkToDevNull, LinkToFile, ReadOnlyFolder, Device };
@@ -782,7 +674,7 @@ TEST(RecordPartialFailures, NothingIsLostAndNothingFalselySaved)
                     return QByteArray("setup");
                 const Outcome created = store.loadPair().outcome;
                 const TextRead read = readTextOf(target), readOther = readTextOf(other);
-                const Outcome saved = store.SaveRecord("9", "Ugo");
+                const Outcome saved = store.SaveRecord(9, "Ugo");
                 return QByteArray(created ? "1" : "0") + (read ? "1" : "0") + (readOther ? "1" : "0")
                        + char('0' + int(saved.result)) + (created ? "1" : names(created.error, target) ? "1" : "0")
                        + (saved.result != Result::Failed || names(saved.error, savedNames) ? "1" : "0");
