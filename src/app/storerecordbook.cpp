@@ -16,7 +16,7 @@ RecordBook::Read StoreRecordBook::read()
     // store reads nothing, from here or from anywhere else, and says why.
     const records::StoredPair stored = records::RecordStore(windowsDir).loadPair();
     if (windowsDir.isEmpty())
-        return {Read::Result::NoFolder, {}, {}, stored.outcome.error};
+        return {Read::Result::NoFolder, {}, {}, stored.outcome.error, {}};
     if (stored.outcome)
         return {Read::Result::Read, stored.score, stored.holder, {}, stored.notice};
     return {Read::Result::Unreadable, stored.score, stored.holder, stored.outcome.error, stored.notice};

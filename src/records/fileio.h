@@ -46,7 +46,7 @@ struct FileRead
 {
     QByteArray bytes;      // up to the limit
     bool more = false;     // the file goes on past the limit
-    FileMode mode = 0;     // its permission bits, read and write only
+    FileMode mode = 0;     // its permission bits
     bool writable = false; // this process may write to it
 };
 
