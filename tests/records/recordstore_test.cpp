@@ -16,6 +16,7 @@
 #include "asnobody.h"
 #include <sched.h>
 #include <fcntl.h>
+#include <dirent.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -573,6 +574,111 @@ TEST(RecordSharedFolder, PlayersOfTheGroupShareOneRecord)
         return loaded.outcome && loaded.score == "6\r\n" && saved.result == Result::Failed ? 0 : 2;
     }), 0);
     EXPECT_EQ(bytesOf(store.scorePath()), "6\r\n");
+}
+
+// One member of the group swaps, at both record paths and over and over,
+// a link to a file only another member can read and a regular file of
+// their own; the other saves.
+// Not one byte of the private file ever shows in the folder, and the file
+// keeps its mode and bytes.
+TEST(RecordSharedFolder, ALinkSwappedInNeverLeaksAPrivateFile)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "switching between players needs root";
+    const uid_t mallory = 40005, vera = 40006;
+    const gid_t games = 40000;
+    const QFileInfo shm(QStringLiteral("/dev/shm"));
+    QTemporaryDir tmp(shm.isDir() ? QStringLiteral("/dev/shm/quozzolo-swap-XXXXXX") : QString());
+    const QString shared = tmp.path() + "/shared", home = tmp.path() + "/vera";
+    ASSERT_TRUE(QDir().mkdir(shared) && QDir().mkdir(home));
+    ASSERT_EQ(chmod(QFile::encodeName(tmp.path()), 0755), 0);
+    ASSERT_EQ(chown(QFile::encodeName(shared), 0, games), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(shared), 02775), 0);
+    const QByteArray secretBytes = "PRIVATO-di-Vera-7391";
+    const QString secret = home + "/segreto";
+    put(secret, secretBytes);
+    ASSERT_EQ(chown(QFile::encodeName(secret), vera, vera), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(secret), 0600), 0);
+    ASSERT_EQ(chown(QFile::encodeName(home), vera, vera), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(home), 0700), 0);
+    const RecordStore store(shared + u'/');
+    ASSERT_EQ(asPlayer(vera, games, [&] { return store.loadPair().outcome ? 0 : 1; }), 0);
+
+    int leaks[2];
+    ASSERT_EQ(pipe(leaks), 0);
+    // Watching as root, which reads whatever the folder holds at any instant.
+    const pid_t watcher = fork();
+    ASSERT_GE(watcher, 0);
+    if (watcher == 0) {
+        const QByteArray folder = QFile::encodeName(shared);
+        for (;;) {
+            DIR *dir = opendir(folder.constData());
+            while (dirent *entry = dir ? readdir(dir) : nullptr) {
+                const int fd = openat(dirfd(dir), entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+                char buffer[4096];
+                const ssize_t n = fd < 0 ? -1 : read(fd, buffer, sizeof buffer);
+                if (n > 0 && QByteArrayView(buffer, n).contains(secretBytes))
+                    (void)!write(leaks[1], "x", 1);
+                if (fd >= 0)
+                    close(fd);
+            }
+            if (dir)
+                closedir(dir);
+        }
+    }
+    const pid_t attacker = fork();
+    ASSERT_GE(attacker, 0);
+    if (attacker == 0) {
+        if (setgroups(1, &games) != 0 || setgid(games) != 0 || setuid(mallory) != 0)
+            _exit(1);
+        const QByteArray link = QFile::encodeName(shared + "/.m-link"), own = QFile::encodeName(shared + "/.m-own");
+        const QByteArray target = QFile::encodeName(secret);
+        for (;;) {
+            for (const QString &path : {store.scorePath(), store.holderPath()}) {
+                const QByteArray at = QFile::encodeName(path);
+                if (symlink(target.constData(), link.constData()) == 0)
+                    rename(link.constData(), at.constData());
+                usleep(100);
+                // Writable by the group, so that the other's saves go on over it.
+                const int fd = open(own.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+                if (fd >= 0 && fchmod(fd, 0664) == 0 && write(fd, "3\r\n", 3) == 3 && close(fd) == 0)
+                    rename(own.constData(), at.constData());
+                usleep(300); // some saves must find regular files, or the attack proves nothing
+            }
+        }
+    }
+    close(leaks[1]);
+    constexpr int saves = 1000;
+    const int saved = asPlayer(vera, games, [&] {
+        int done = 0;
+        for (int i = 1; i <= saves; ++i)
+            done += store.SaveRecord(100 + i, "Vera").result == Result::Done;
+        return done * 250 / saves;
+    });
+    for (const pid_t pid : {attacker, watcher}) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    QByteArray seen;
+    char buffer[256];
+    for (ssize_t n; (n = read(leaks[0], buffer, sizeof buffer)) > 0;)
+        seen.append(buffer, n);
+    close(leaks[0]);
+    // And what is left there now, links not followed.
+    int leftInFolder = 0;
+    for (const QString &name : QDir(shared).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const QFileInfo entry(shared + u'/' + name);
+        leftInFolder += !entry.isSymLink() && bytesOf(entry.filePath()).contains(secretBytes);
+    }
+    std::printf("%d saves, about %d%% of them done; the private bytes were seen in the folder %lld times, %d files hold them\n",
+                saves, saved * 100 / 250, qlonglong(seen.size()), leftInFolder);
+    EXPECT_EQ(seen.size(), 0);
+    EXPECT_EQ(leftInFolder, 0);
+    EXPECT_GT(saved, 0) << "no save ever went through: the attack proved nothing";
+    struct stat st{};
+    ASSERT_EQ(stat(QFile::encodeName(secret), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(bytesOf(secret), secretBytes);
 }
 
 enum class Obstacle { Missing, Unreadable, Unwritable, Folder, Fifo, LinkToDevNull, LinkToFile, ReadOnlyFolder, Device };
