@@ -105,6 +105,10 @@ bool syncDirectory(const QString &dir, IoError *err);
 // writable by the group.
 bool sharedFolder(const QString &dir, bool *shared, IoError *err);
 
+// Whether this process may make and remove files in dir; when not, err
+// says whether the folder or the whole disk is read-only.
+bool writableFolder(const QString &dir, bool *writable, IoError *err);
+
 // The mode of a fresh record file: what the umask allows, and in a shared
 // folder the group's right to write as well.
 FileMode newFileMode(bool shared);

@@ -253,6 +253,16 @@ bool sharedFolder(const QString &dir, bool *shared, IoError *err)
     return true;
 }
 
+bool writableFolder(const QString &dir, bool *writable, IoError *err)
+{
+    *writable = ::faccessat(AT_FDCWD, nativePath(dir).constData(), W_OK | X_OK, AT_EACCESS) == 0;
+    if (*writable)
+        return true;
+    const int code = errno;
+    failWith(code, err);
+    return code == EACCES || code == EPERM || code == EROFS;
+}
+
 FileMode newFileMode(bool shared)
 {
     const mode_t mask = ::umask(0);

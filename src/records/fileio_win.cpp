@@ -224,6 +224,13 @@ bool sharedFolder(const QString &, bool *shared, IoError *)
     return true;
 }
 
+// Whether the folder takes new files shows when one is made: each failure is told then.
+bool writableFolder(const QString &, bool *writable, IoError *)
+{
+    *writable = true;
+    return true;
+}
+
 FileMode newFileMode(bool) { return 0; }
 
 FileMode lockFileMode(bool) { return 0; }

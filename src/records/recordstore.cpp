@@ -41,15 +41,15 @@ Outcome lockFailure(RecordLock::State state, const IoError &err, Action action, 
     return Outcome::failure(failure(action, store.lockPath(), reason(err)));
 }
 
-// The folder, looked at once per operation; one that is not there is told as such.
-bool lookAtFolder(const RecordStore &store, bool *shared, Action action, Outcome *failed)
+// The folder, looked at once per operation; one that is not there is told
+// as such. writable false: err says why nothing can be written there.
+bool lookAtFolder(const RecordStore &store, bool *shared, bool *writable, IoError *err, Action action, Outcome *failed)
 {
-    IoError err;
-    if (sharedFolder(store.directory(), shared, &err))
+    if (sharedFolder(store.directory(), shared, err) && writableFolder(store.directory(), writable, err))
         return true;
-    if (err.kind == ErrorKind::NotFound)
-        err = {ErrorKind::NoFolder, 0};
-    *failed = Outcome::failure(failure(action, store.scorePath(), reason(err)));
+    if (err->kind == ErrorKind::NotFound)
+        *err = {ErrorKind::NoFolder, 0};
+    *failed = Outcome::failure(failure(action, store.scorePath(), reason(*err)));
     return false;
 }
 
@@ -90,8 +90,12 @@ StoredPair RecordStore::loadPair() const
     // Held until both files are read: one record, never the holder of one
     // beside the score of another.
     RecordLock lock;
-    if (lookAtFolder(*this, &shared, Action::Open, &pair.outcome)) {
-        IoError err;
+    bool writable = false;
+    IoError err;
+    // A folder nobody here may write needs no lock: nobody can be saving as us.
+    if (lookAtFolder(*this, &shared, &writable, &err, Action::Open, &pair.outcome) && !writable)
+        pair.outcome = checkWithoutWriting(err);
+    else if (writable)
         switch (const RecordLock::State state = lock.acquire(lockPath(), lockFileMode(shared), lockTimeoutMs, &err)) {
         case RecordLock::State::Held:
             pair.outcome = Recovery(*this, shared).run(&pair.notice);
@@ -103,7 +107,6 @@ StoredPair RecordStore::loadPair() const
             pair.outcome = lockFailure(state, err, Action::Open, *this);
             break;
         }
-    }
     // Both are read even after a failure, to show what can be shown.
     const Outcome score = readText(scorePath(), &pair.score);
     const Outcome holder = readText(holderPath(), &pair.holder);
@@ -253,12 +256,14 @@ Outcome RecordStore::SaveRecord(int score, const QString &holder) const
 {
     if (dir.isEmpty())
         return Outcome::failure(noDirectory());
-    bool shared = false;
-    if (Outcome failed; !lookAtFolder(*this, &shared, Action::Write, &failed))
+    bool shared = false, writable = false;
+    IoError err;
+    if (Outcome failed; !lookAtFolder(*this, &shared, &writable, &err, Action::Write, &failed))
         return failed;
+    if (!writable)
+        return Outcome::failure(failure(Action::Write, scorePath(), readOnlyReason(err)));
 
     RecordLock lock;
-    IoError err;
     if (const RecordLock::State state = lock.acquire(lockPath(), lockFileMode(shared), lockTimeoutMs, &err);
         state != RecordLock::State::Held)
         return lockFailure(state, err, Action::Write, *this);

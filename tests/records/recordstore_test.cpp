@@ -491,6 +491,80 @@ TEST(RecordFullDisk, IsToldAsSuchAndTheRecordStillShows)
     }
 }
 
+// A folder or a disk the player may not write: the record still shows and
+// a save is refused, each told as what it is; a save left half done there,
+// by this release or the previous one, is reported, since nobody can finish it.
+TEST(RecordReadOnly, IsToldAsSuchAndAHalfDoneSaveIsReported)
+{
+    const QByteArray previousJournal = "QUOZZOLO JOURNAL 1\n3 6\n5\r\nAnna\r\na3604865\n";
+    const QString folder = QStringLiteral("la cartella non è scrivibile"), disk = QStringLiteral("il disco è in sola lettura");
+    const struct
+    {
+        const char *name;
+        bool disk; // else the folder's mode
+        const char *journalName;
+        QByteArray journal;
+        const char *named; // in the start-up's failure
+        QString why;
+    } cases[] = {
+        {"read-only folder", false, nullptr, {}, nullptr, folder},
+        {"read-only folder, a save half done", false, ".~quozrec-journal", journal::encode("5\r\n", "Anna\r\n"),
+         ".~quozrec-journal", folder},
+        {"read-only folder, the previous release's save half done", false, "quozrec.journal", previousJournal,
+         "quozrec.journal", folder},
+        {"read-only disk", true, nullptr, {}, nullptr, disk},
+        {"read-only disk, a save half done", true, ".~quozrec-journal", journal::encode("5\r\n", "Anna\r\n"),
+         ".~quozrec-journal", disk},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir tmp;
+        const RecordStore store(tmp.path() + u'/');
+        const auto setUp = [&] {
+            put(store.scorePath(), "12\r\n");
+            put(store.holderPath(), "Luca\r\n");
+            if (!store.loadPair().outcome)
+                return false;
+            if (c.journalName)
+                put(store.working(c.journalName), c.journal);
+            return true;
+        };
+        if (!c.disk) {
+            ASSERT_TRUE(setUp());
+            ASSERT_TRUE(giveAway(tmp.path()));
+            ASSERT_EQ(chmod(QFile::encodeName(tmp.path()), 0555), 0);
+        }
+        const ChildRun run = runAsNobody([&]() -> QByteArray {
+            if (c.disk) {
+                const QByteArray where = QFile::encodeName(tmp.path());
+                if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+                    || mount("tmpfs", where.constData(), "tmpfs", 0, "size=1m") != 0)
+                    return "skip";
+                if (!setUp() || mount(nullptr, where.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+                    return "setup";
+            } else if (access(QFile::encodeName(tmp.path()), W_OK) == 0) {
+                return "setup";
+            }
+            const StoredPair loaded = store.loadPair();
+            const Outcome saved = store.SaveRecord(20, "Ugo");
+            const QString loadNamed = c.named ? store.working(c.named) : QString();
+            return QByteArray(bool(loaded.outcome) == !c.named ? "1" : "0")
+                   + (!c.named || (names(loaded.outcome.error, loadNamed) && loaded.outcome.error.contains(c.why)) ? "1" : "0")
+                   + (saved.result == Result::Failed && saved.error.contains(c.why) ? "1" : "0")
+                   + (bytesOf(store.scorePath()) == "12\r\n" ? "1" : "0") + loaded.score.toLatin1();
+        }, 60000, !c.disk);
+        chmod(QFile::encodeName(tmp.path()), 0700);
+        if (run.out == "skip")
+            GTEST_SKIP() << "no tmpfs of its own can be mounted here";
+        ASSERT_EQ(run.end, ChildRun::End::Exited);
+        ASSERT_NE(run.out, "setup");
+        EXPECT_EQ(run.out.left(1), "1") << "start-up succeeded or failed wrongly";
+        EXPECT_EQ(run.out.mid(1, 1), "1") << "start-up did not name what waits, or why";
+        EXPECT_EQ(run.out.mid(2, 1), "1") << "the save was not refused as it should be";
+        EXPECT_EQ(run.out.mid(3), "1" "12\r\n") << "the record changed, or did not show";
+    }
+}
+
 // Runs body as another user of the group gid, with umask 022, in a child;
 // its exit code comes back (-1 when the child could not become that user).
 int asPlayer(uid_t uid, gid_t gid, const std::function<int()> &body)
