@@ -299,6 +299,7 @@ struct Scene
     bool files;       // the pair is there before the run (else a first start-up)
     QByteArray journalOf; // the old score of a journal left by a stopped save, if any
     QByteArray oldScore, newScore;
+    bool unreadableJournal = false; // one this release cannot read stands there
 };
 
 // What the folder holds: "N" for the pair "N" / "NomeN", "" for two empty
@@ -346,6 +347,7 @@ TEST(RecordFaults, EveryFailedCallLeavesAWholePairAndIsTold)
         {"save", {"save", "12"}, true, {}, "5", "12"},
         {"recovery", {"start"}, true, "5", "5", "5"},
         {"recovery, then a save", {"save", "12"}, true, "5", "5", "12"},
+        {"an unreadable journal", {"start"}, true, {}, "5", "5", true},
     };
     QStringList traced;
     for (const auto &c : calls)
@@ -372,6 +374,8 @@ TEST(RecordFaults, EveryFailedCallLeavesAWholePairAndIsTold)
         }
         if (!scene.journalOf.isEmpty())
             put(store.journalPath(), journal::encode(scene.journalOf + "\r\n", "Nome" + scene.journalOf + "\r\n"));
+        if (scene.unreadableJournal)
+            put(store.journalPath(), "QUOZZOLO JOURNAL 9\n");
     };
     const auto run = [&](const Scene &scene, const QStringList &straceArgs, QByteArray *out) {
         QProcess driver;
@@ -382,7 +386,7 @@ TEST(RecordFaults, EveryFailedCallLeavesAWholePairAndIsTold)
         return ended && driver.exitStatus() == QProcess::NormalExit && driver.exitCode() == 0;
     };
 
-    int runs = 0, crashed = 0, torn = 0, emptied = 0, falselySaved = 0, silent = 0, stuck = 0, failuresTold = 0;
+    int runs = 0, journalsLost = 0, crashed = 0, torn = 0, emptied = 0, falselySaved = 0, silent = 0, stuck = 0, failuresTold = 0;
     QElapsedTimer clock;
     clock.start();
     for (const Scene &scene : scenes) {
@@ -466,13 +470,25 @@ TEST(RecordFaults, EveryFailedCallLeavesAWholePairAndIsTold)
                         ++emptied;
                         ADD_FAILURE() << "pair \"" << mended.toStdString() << "\", neither the old nor the new";
                     }
+                    const auto keptAside = [&] {
+                        for (const QString &name : entries(tmp.path()))
+                            if (name.startsWith("quozrec-journal-unread-")
+                                && bytesOf(tmp.path() + u'/' + name) == "QUOZZOLO JOURNAL 9\n")
+                                return true;
+                        return false;
+                    };
+                    if (scene.unreadableJournal && !keptAside()) {
+                        ++journalsLost;
+                        ADD_FAILURE() << "the unreadable journal's bytes are gone";
+                    }
                 }
             }
         }
     }
     std::printf("%d runs in %.1f s: %d torn, %d emptied, %d falsely saved, %d silent failures, %d crashed, %d next "
-                "start-ups failed; %d failures told\n",
-                runs, clock.elapsed() / 1000.0, torn, emptied, falselySaved, silent, crashed, stuck, failuresTold);
+                "start-ups failed, %d unreadable journals lost; %d failures told\n",
+                runs, clock.elapsed() / 1000.0, torn, emptied, falselySaved, silent, crashed, stuck, journalsLost,
+                failuresTold);
     EXPECT_GT(failuresTold, runs / 4) << "the faults hardly reached the store";
 }
 
