@@ -87,7 +87,8 @@ Outcome Recovery::setAside(QString *notice) const
             break;
     }
     return Outcome::failure(
-        both(failure(Action::Read, store.journalPath(), unknownJournal()), failure(Action::MoveAside, store.journalPath(), reason(err))));
+        both(failure(Action::Read, store.journalPath(), unknownJournal()),
+             failure(Action::MoveAside, store.journalPath(), reason(err))));
 }
 
 // An existing file keeps its bytes; only a missing one is made, empty, and

@@ -386,7 +386,8 @@ TEST(RecordFaults, EveryFailedCallLeavesAWholePairAndIsTold)
         return ended && driver.exitStatus() == QProcess::NormalExit && driver.exitCode() == 0;
     };
 
-    int runs = 0, journalsLost = 0, crashed = 0, torn = 0, emptied = 0, falselySaved = 0, silent = 0, stuck = 0, failuresTold = 0;
+    int runs = 0, journalsLost = 0, crashed = 0, torn = 0, emptied = 0, falselySaved = 0, silent = 0, stuck = 0;
+    int failuresTold = 0;
     QElapsedTimer clock;
     clock.start();
     for (const Scene &scene : scenes) {
@@ -420,8 +421,9 @@ TEST(RecordFaults, EveryFailedCallLeavesAWholePairAndIsTold)
                     SCOPED_TRACE(row);
                     prepare(scene);
                     ++runs;
-                    if (!run(scene, {"-o", "/dev/null", "-e", QStringLiteral("inject=%1:error=%2:when=%3%4").arg(QLatin1String(c.call), error).arg(nth).arg(when)},
-                             &out)) {
+                    const QString inject = QStringLiteral("inject=%1:error=%2:when=%3%4")
+                                               .arg(QLatin1String(c.call), error).arg(nth).arg(when);
+                    if (!run(scene, {"-o", "/dev/null", "-e", inject}, &out)) {
                         ++crashed;
                         ADD_FAILURE() << "the driver did not end well: " << out.toStdString();
                         continue;
