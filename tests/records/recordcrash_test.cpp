@@ -452,6 +452,10 @@ TEST(RecordFaults, EveryFailedCallLeavesAWholePairAndIsTold)
                         } else if (said == "save done" && (after != scene.newScore || journalLeft)) {
                             ++falselySaved;
                             ADD_FAILURE() << "\"saved\" over " << after.toStdString();
+                        } else if (said == "save done" && (c.call == std::string("write") || c.call == std::string("fsync"))) {
+                            // Every byte written, and every sync, is needed for the pair to be on disk.
+                            ++falselySaved;
+                            ADD_FAILURE() << "\"saved\" though a write or a sync failed";
                         } else if (said == "save not beaten") {
                             ++silent;
                             ADD_FAILURE() << "a save refused as not beaten over " << scene.oldScore.toStdString();
