@@ -299,6 +299,7 @@ struct Scene
     bool files;       // the pair is there before the run (else a first start-up)
     QByteArray journalOf; // the old score of a journal left by a stopped save, if any
     QByteArray oldScore, newScore;
+    int syncs; // what has to reach the disk: files written, and the folder after renames
     bool unreadableJournal = false; // one this release cannot read stands there
 };
 
@@ -343,11 +344,11 @@ TEST(RecordFaults, EveryFailedCallLeavesAWholePairAndIsTold)
         {"faccessat2", {"EIO"}, false},
     };
     const Scene scenes[] = {
-        {"first start-up", {"start"}, false, {}, "", ""},
-        {"save", {"save", "12"}, true, {}, "5", "12"},
-        {"recovery", {"start"}, true, "5", "5", "5"},
-        {"recovery, then a save", {"save", "12"}, true, "5", "5", "12"},
-        {"an unreadable journal", {"start"}, true, {}, "5", "5", true},
+        {"first start-up", {"start"}, false, {}, "", "", 3},
+        {"save", {"save", "12"}, true, {}, "5", "12", 7},
+        {"recovery", {"start"}, true, "5", "5", "5", 2},
+        {"recovery, then a save", {"save", "12"}, true, "5", "5", "12", 11},
+        {"an unreadable journal", {"start"}, true, {}, "5", "5", 1, true},
     };
     QStringList traced;
     for (const auto &c : calls)
@@ -411,6 +412,8 @@ TEST(RecordFaults, EveryFailedCallLeavesAWholePairAndIsTold)
         for (const auto &c : calls)
             counts += ' ' + std::string(c.call) + ' ' + std::to_string(made[QLatin1String(c.call)]);
         std::printf("%s makes%s\n", scene.name, counts.c_str());
+        // A sync left out fails no call, so no fault below could show it.
+        EXPECT_EQ(made[QStringLiteral("fsync")], scene.syncs) << scene.name;
 
         for (const auto &c : calls) {
             for (const QString &when : c.lasting ? QStringList{"", "+"} : QStringList{""})
