@@ -44,6 +44,7 @@ QUOZZOLO_PLAY_PACKAGES=(
 QUOZZOLO_BUILD_PACKAGES+=(
     qt6-translations-l10n desktop-file-utils appstream
     dpkg-dev fakeroot file lintian
+    strace  # the record tests fail system calls at the call
 )
 
 # What the fuzzing script adds: clang with libFuzzer and the sanitizer runtimes.

@@ -160,18 +160,22 @@ void Tavola::startGame(const QString &name)
 RecordBook::Read Tavola::readRecord()
 {
     const RecordBook::Read record = services.records.read();
+    // The clock waits with the player: the game starts at 00:15:00 when the boxes are closed.
+    const auto tell = [this](const QString &text) {
+        ui.Timer1->stop();
+        services.dialogs.messageBox(text, BoxKind::OkExclamation);
+        ui.Timer1->start();
+    };
+    if (!record.notice.isEmpty())
+        tell(record.notice);
     if (record.result == RecordBook::Read::Result::Read)
         return record;
     const QString unrecorded = QStringLiteral("Si gioca lo stesso, ma il risultato di questa partita non sarà registrato.");
     // No folder is no fault: one sentence says it, and the store's own
     // explanation would only say the same again.
-    const QString text = record.result == RecordBook::Read::Result::NoFolder
-        ? QStringLiteral("Non c'è una cartella dove tenere il record.\n\n") + unrecorded
-        : QStringLiteral("Non riesco a leggere il record dei campioni.\n%1\n\n").arg(record.error) + unrecorded;
-    // The clock waits with the player: the game starts at 00:15:00 when the box is closed.
-    ui.Timer1->stop();
-    services.dialogs.messageBox(text, BoxKind::OkExclamation);
-    ui.Timer1->start();
+    tell(record.result == RecordBook::Read::Result::NoFolder
+             ? QStringLiteral("Non c'è una cartella dove tenere il record.\n\n") + unrecorded
+             : QStringLiteral("Non riesco a leggere il record dei campioni.\n%1\n\n").arg(record.error) + unrecorded);
     return record;
 }
 

@@ -100,6 +100,7 @@ TEST(RecordOutcomes, EachIsToldByItsBoxWhereThePlayerMeetsIt)
     // Said once: the store's reason is not repeated.
     const QString noFolderBox = QString::fromUtf8("Non c'è una cartella dove tenere il record.\n\n"
                                                   "Si gioca lo stesso, ma il risultato di questa partita non sarà registrato.");
+    const QString setAside = QStringLiteral("Il file /r/.~quozrec-journal è stato spostato in /r/quozrec-journal-unread-1.");
     const QString failed = QStringLiteral("Non sono riuscito a registrare il tuo record.\nImpossibile scrivere il file /r/quozrec.txt: disco pieno");
 
     struct Row
@@ -111,6 +112,7 @@ TEST(RecordOutcomes, EachIsToldByItsBoxWhereThePlayerMeetsIt)
         Save answer;
         std::vector<Box> atStart, atExit, atNewGame; // the boxes each brings, in order
         const char *bestAfterNewGame;
+        QString notice = {};
     };
     const std::vector<Row> rows = {
         {"saved", Read::Read, {}, 4, Save::Saved, {}, {{saved, 0, std::nullopt}}, {{saved + u'"', 0, std::nullopt}}, "4\r\n"},
@@ -119,6 +121,8 @@ TEST(RecordOutcomes, EachIsToldByItsBoxWhereThePlayerMeetsIt)
         {"save failed", Read::Read, {}, 4, Save::Failed, {}, {{failed, 48, std::nullopt}}, {{failed, 48, std::nullopt}}, "3\r\n"},
         {"busy at start-up", Read::Unreadable, busy, 4, Save::Saved, {{unreadable(busy), 48, std::nullopt}}, {}, {}, "3\r\n"},
         {"no record folder", Read::NoFolder, noFolder, 4, Save::Saved, {{noFolderBox, 48, std::nullopt}}, {}, {}, ""},
+        {"a journal set aside", Read::Read, {}, 4, Save::Saved, {{setAside, 48, std::nullopt}}, {{saved, 0, std::nullopt}},
+         {{saved + u'"', 0, std::nullopt}}, "4\r\n", setAside},
     };
     for (const Row &row : rows) {
         for (const bool newGame : {false, true}) {
@@ -126,6 +130,7 @@ TEST(RecordOutcomes, EachIsToldByItsBoxWhereThePlayerMeetsIt)
             Game game;
             game.book.readResult = row.read;
             game.book.readError = row.readError;
+            game.book.readNotice = row.notice;
             game.book.bestText = QStringLiteral("3\r\n");
             game.book.holderText = QStringLiteral("Bice\r\n");
             game.book.saveAnswers = {{row.answer, row.answer == Save::Failed ? failed.section(u'\n', 1) : QString()}};
