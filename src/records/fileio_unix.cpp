@@ -126,7 +126,7 @@ bool readFile(const QString &path, qint64 limit, Links links, FileRead *read, Io
         closeRead(fd);
         return false;
     }
-    read->mode = st.st_mode & 07777;
+    read->mode = st.st_mode & 0777;
     QByteArray bytes(limit + 1, Qt::Uninitialized);
     qint64 got = 0;
     while (got < bytes.size()) {
