@@ -17,7 +17,7 @@ QUOZZOLO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # needed). fonts-liberation gives the labels a real Arial/Times metric font.
 QUOZZOLO_BUILD_PACKAGES=(
     build-essential cmake ninja-build
-    qt6-base-dev libgtest-dev libbenchmark-dev
+    qt6-base-dev qt6-tools-dev qt6-l10n-tools libgtest-dev libbenchmark-dev
     fonts-liberation locales
 )
 
@@ -30,10 +30,12 @@ QUOZZOLO_DESKTOP_TEST_PACKAGES=(
 )
 
 # Playing needs less: none of the test and benchmark libraries.
-# qt6-translations-l10n gives Qt's own strings (context menu, Sì/No) in Italian.
+# qt6-tools-dev (Qt's CMake for translations) and qt6-l10n-tools (lrelease)
+# build the game's own Italian for the few Qt strings a player meets;
+# qt6-translations-l10n adds the whole of Qt's Italian.
 QUOZZOLO_PLAY_PACKAGES=(
     build-essential cmake ninja-build
-    qt6-base-dev qt6-translations-l10n
+    qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
     fonts-liberation
 )
 
@@ -42,6 +44,7 @@ QUOZZOLO_PLAY_PACKAGES=(
 QUOZZOLO_BUILD_PACKAGES+=(
     qt6-translations-l10n desktop-file-utils appstream
     dpkg-dev fakeroot file lintian
+    strace  # the record tests fail system calls at the call
 )
 
 # What the fuzzing script adds: clang with libFuzzer and the sanitizer runtimes.

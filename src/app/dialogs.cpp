@@ -1,8 +1,8 @@
 #include "dialogs.h"
 
+#include <QDialogButtonBox>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QPushButton>
 
 namespace {
 QMessageBox::Icon iconOf(BoxKind kind)
@@ -26,15 +26,9 @@ BoxReply QtDialogs::showMessage(const QString &text, BoxKind kind, const std::op
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, visibleOwner());
     // Names typed by the player end up in these texts: never read them as markup.
     box.setTextFormat(Qt::PlainText);
-    // Set by hand: without Qt's translations (only recommended by the
-    // package) the buttons would speak English.
     if (yesNo) {
-        box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sì"));
-        box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
         box.setDefaultButton((flags & 0x300) == 256 ? QMessageBox::No : QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
-    } else {
-        box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     }
     const int pressed = box.exec();
     if (!yesNo)
@@ -48,8 +42,6 @@ QString QtDialogs::askText(const QString &prompt, const QString &title)
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
     dialog.setInputMode(QInputDialog::TextInput);
-    dialog.setOkButtonText(QStringLiteral("OK"));
-    dialog.setCancelButtonText(QStringLiteral("Annulla"));
     return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
@@ -58,5 +50,9 @@ int BoxStyle::styleHint(StyleHint hint, const QStyleOption *option, const QWidge
 {
     if (hint == SH_DialogButtonBox_ButtonsHaveIcons)
         return 0;
+    // Sì before No and OK before Annulla, as on Windows, whatever order the
+    // desktop's theme asks for (GNOME's puts them the other way round).
+    if (hint == SH_DialogButtonLayout)
+        return QDialogButtonBox::WinLayout;
     return QProxyStyle::styleHint(hint, option, widget, returnData);
 }

@@ -54,9 +54,10 @@ protected:
     QString askText(const QString &prompt, const QString &title) override;
 };
 
-// The application's style: the boxes' buttons carry their text only. Where
+// The application's style: the boxes' buttons carry their text only (where
 // the desktop asks for icons on them, finding those in the icon themes was
-// a third of the work before the first box showed.
+// a third of the work before the first box showed), in the order the game's
+// boxes have everywhere.
 class BoxStyle final : public QProxyStyle
 {
 public:

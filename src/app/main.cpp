@@ -29,6 +29,7 @@ int main(int argc, char *argv[])
     QString platform, display;
     if (argc > 1) {
         QCoreApplication early(argc, argv);
+        installOwnItalian(early);
         installQtItalian(early);
         const CommandLine commandLine(early.arguments());
         if (const std::optional<int> code = commandLine.exitCode()) {
@@ -44,8 +45,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     guard.release();
     QGuiApplication::setDesktopFileName(QString::fromLatin1(appinfo::id));
-    // The name box needs neither Qt's own strings (its buttons are named by
-    // hand) nor the icon in all its sizes: both come as soon as it shows.
+    // The name box needs only the game's own few Qt strings, compiled in;
+    // Qt's whole translation and the icon in all its sizes come as soon as it
+    // shows.
+    installOwnItalian(app);
     QTimer::singleShot(0, &app, [&app] {
         installQtItalian(app);
         QApplication::setWindowIcon(pictures::windowIcon());

@@ -1,6 +1,5 @@
 #include "storerecordbook.h"
 
-#include "numbertext.h"
 #include "recorddir.h"
 #include "recordstore.h"
 
@@ -17,10 +16,10 @@ RecordBook::Read StoreRecordBook::read()
     // store reads nothing, from here or from anywhere else, and says why.
     const records::StoredPair stored = records::RecordStore(windowsDir).loadPair();
     if (windowsDir.isEmpty())
-        return {Read::Result::NoFolder, {}, {}, stored.outcome.error};
+        return {Read::Result::NoFolder, {}, {}, stored.outcome.error, {}};
     if (stored.outcome)
-        return {Read::Result::Read, stored.score, stored.holder, {}};
-    return {Read::Result::Unreadable, stored.score, stored.holder, stored.outcome.error};
+        return {Read::Result::Read, stored.score, stored.holder, {}, stored.notice};
+    return {Read::Result::Unreadable, stored.score, stored.holder, stored.outcome.error, stored.notice};
 }
 
 RecordBook::Save StoreRecordBook::saveIfBeaten(int score, const QString &holder)
@@ -28,7 +27,7 @@ RecordBook::Save StoreRecordBook::saveIfBeaten(int score, const QString &holder)
     // The store reads the record again under its lock and saves only when
     // the score still beats it.
     const records::Outcome saved =
-        records::RecordStore(windowsDir).SaveRecord(numbertext::format(score, numbertext::Picture::Plain), holder);
+        records::RecordStore(windowsDir).SaveRecord(score, holder);
     switch (saved.result) {
     case records::Outcome::Result::Done:
         return {Save::Result::Saved, {}};

@@ -3,7 +3,6 @@
 #include "announcer.h"
 #include "answerbox.h"
 #include "dialogs.h"
-#include "heard.h"
 #include "label.h"
 #include "menubarstyle.h"
 #include "numbertext.h"
@@ -12,6 +11,7 @@
 #include "placement.h"
 #include "spoken.h"
 #include "surface.h"
+#include "typedkey.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -160,15 +160,22 @@ void Tavola::startGame(const QString &name)
 RecordBook::Read Tavola::readRecord()
 {
     const RecordBook::Read record = services.records.read();
-    if (record.result != RecordBook::Read::Result::Read) {
-        // The clock waits with the player: the game starts at 00:15:00 when the box is closed.
+    // The clock waits with the player: the game starts at 00:15:00 when the boxes are closed.
+    const auto tell = [this](const QString &text) {
         ui.Timer1->stop();
-        services.dialogs.messageBox(QStringLiteral("Non riesco a leggere il record dei campioni.\n%1\n\n"
-                                                   "Si gioca lo stesso, ma il risultato di questa partita "
-                                                   "non sarà registrato.").arg(record.error),
-                                    BoxKind::OkExclamation);
+        services.dialogs.messageBox(text, BoxKind::OkExclamation);
         ui.Timer1->start();
-    }
+    };
+    if (!record.notice.isEmpty())
+        tell(record.notice);
+    if (record.result == RecordBook::Read::Result::Read)
+        return record;
+    const QString unrecorded = QStringLiteral("Si gioca lo stesso, ma il risultato di questa partita non sarà registrato.");
+    // No folder is no fault: one sentence says it, and the store's own
+    // explanation would only say the same again.
+    tell(record.result == RecordBook::Read::Result::NoFolder
+             ? QStringLiteral("Non c'è una cartella dove tenere il record.\n\n") + unrecorded
+             : QStringLiteral("Non riesco a leggere il record dei campioni.\n%1\n\n").arg(record.error) + unrecorded);
     return record;
 }
 
@@ -249,7 +256,7 @@ void Tavola::txtAnswer_KeyPress(int &key)
     ui.lblScore->setCaption(plain(judged.correctCount));
     ui.lblScore2->setCaption(plain(judged.totalCount));
     // The focus moves to cmdNext: its description carries the verdict to a screen reader.
-    ui.cmdNext->setAccessibleDescription(heard::verdict(judged.message, plain(judged.correctCount), plain(judged.totalCount)));
+    ui.cmdNext->setAccessibleDescription(spoken::verdict(judged.message, plain(judged.correctCount), plain(judged.totalCount)));
     ui.cmdNext->setEnabled(partita->answered());
     ui.cmdNext->setFocus();
 }
@@ -259,7 +266,7 @@ bool Tavola::eventFilter(QObject *watched, QEvent *event)
     if (watched != ui.txtAnswer || event->type() != QEvent::KeyPress)
         return QMainWindow::eventFilter(watched, event);
     const auto *press = static_cast<QKeyEvent *>(event);
-    const std::optional<int> typed = typedKeyCode(press->key(), press->text());
+    const std::optional<int> typed = typedKeyCode(press->key(), press->modifiers(), press->text());
     if (!typed)
         return false; // an editing key: the box handles it
     if (*typed == keyEnter) {
@@ -268,6 +275,12 @@ bool Tavola::eventFilter(QObject *watched, QEvent *event)
     }
     int key = *typed;
     txtAnswer_KeyPress(key);
+    if (key == keyBackspace) {
+        // The box knows a backspace only by its key, and would take Ctrl+H
+        // for nothing: whichever key typed it, the character goes here.
+        ui.txtAnswer->backspace();
+        return true;
+    }
     return key == 0; // a cancelled character never reaches the box
 }
 
@@ -297,12 +310,12 @@ void Tavola::Timer1_Timer()
         return;
     if (partita->tick() == Countdown::Tick::TimeUp) {
         if (!partita->leaving())
-            announcer->announce(heard::timeUp);
+            announcer->announce(spoken::timeUp);
         cmdExit_Click();
         return;
     }
     showClock();
-    if (const std::optional<QString> call = heard::timeCall(partita->secondsLeft()))
+    if (const std::optional<QString> call = spoken::timeCall(partita->secondsLeft()))
         announcer->announce(*call);
 }
 

@@ -50,8 +50,8 @@ public:
 
     const Controls &controls() const { return ui; }
     QMenu *nextMenu() const { return nextTitle; }
-    // The game on display; none while the boxes of a start-up wait.
-    const Partita &game() const { return *partita; }
+    // The game on display; null while the boxes of a start-up wait.
+    const Partita *game() const { return partita.get(); }
 
 protected:
     // Keys typed into txtAnswer pass txtAnswer_KeyPress before the box sees them.

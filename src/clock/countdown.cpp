@@ -6,16 +6,11 @@ Countdown::Tick Countdown::tick()
 {
     if (secondsLeft() == 0)
         return Tick::TimeUp;
-    // Borrow through 60 so that the decrement below lands on 59.
+    // Borrow through 60 so that the decrement below lands on 59. The clock
+    // starts below an hour, so time left at 0 seconds is a whole minute.
     if (clockSeconds == 0) {
-        if (clockMinutes > 0) {
-            clockMinutes = int16::sub(clockMinutes, 1).value_or(0);
-            clockSeconds = 60;
-        } else {
-            clockHours = int16::sub(clockHours, 1).value_or(0);
-            clockMinutes = 59;
-            clockSeconds = 60;
-        }
+        clockMinutes = int16::sub(clockMinutes, 1).value_or(0);
+        clockSeconds = 60;
     }
     clockSeconds -= 1;
     return Tick::Counted;

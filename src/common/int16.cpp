@@ -13,7 +13,6 @@ std::optional<Value> narrow(int wide)
 }
 } // namespace
 
-std::optional<Value> add(Value a, Value b) { return narrow(int(a) + int(b)); }
 std::optional<Value> sub(Value a, Value b) { return narrow(int(a) - int(b)); }
 std::optional<Value> mul(Value a, Value b) { return narrow(int(a) * int(b)); }
 

@@ -11,7 +11,6 @@ using Value = std::int16_t;
 constexpr Value max = 32767;
 constexpr Value min = -32768;
 
-std::optional<Value> add(Value a, Value b);
 std::optional<Value> sub(Value a, Value b);
 std::optional<Value> mul(Value a, Value b);
 

@@ -26,9 +26,6 @@ public:
 
     const QString &playerName() const { return name; }
 
-    // Without a record read whole there is nothing to beat and nothing to
-    // save: a game never writes over a record it did not see.
-    bool hasRecord() const { return recordRead; }
     // The record files' whole texts as read (what could be read, or nothing).
     const QString &storedBestText() const { return bestText; }
     const QString &storedHolderText() const { return holderText; }
@@ -89,6 +86,8 @@ private:
     QString name;
     QString bestText;
     QString holderText;
+    // Without a record read whole there is nothing to beat and nothing to
+    // save: a game never writes over a record it did not see.
     bool recordRead = false;
     double storedBest = 0;
     Counts counts;

@@ -19,6 +19,7 @@ public:
         QString bestText;   // the score file's whole text, or what of it could be read
         QString holderText; // the same for the holder file
         QString error;      // Italian, ready for the player, when Unreadable
+        QString notice;     // Italian, to be shown once: what start-up set aside so that saving goes on
     };
 
     struct Save

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
-// What a screen reader says for what the window shows as bare numbers and
-// separate signs. The window gives these as accessible names.
+// What a screen reader says: for what the window shows as bare numbers and
+// separate signs (the window gives these as accessible names), and what a
+// player who listens is told beyond that.
 namespace spoken {
 
 // "-20" and "-4" become "meno 20 diviso meno 4": the six labels of a
@@ -17,5 +19,15 @@ QString count(const QString &caption, const QString &shownCount);
 // from 900 seconds down to 841), so that a screen reader that follows the
 // clock's name hears it change once a minute, not every second.
 QString timeLeft(int secondsLeft);
+
+// The verdict with the counts as the labels show them, as
+// "Sbagliato!! 7. Risposte esatte 1 su 2".
+QString verdict(const QString &message, const QString &rightShown, const QString &totalShown);
+
+// What the clock says aloud at secondsLeft: only at 10, 5 and 1 minute left.
+std::optional<QString> timeCall(int secondsLeft);
+
+// Said as the time runs out, before the goodbye.
+inline const QString timeUp = QStringLiteral("Tempo scaduto");
 
 } // namespace spoken

@@ -3,8 +3,6 @@
 #include "numbertext.h"
 #include "randomsource.h"
 
-#include <Qt>
-
 #include <array>
 
 KeyAction filterKey(int code)
@@ -14,21 +12,6 @@ KeyAction filterKey(int code)
     if (code == keyEnter)
         return KeyAction::Judge;
     return KeyAction::Cancel;
-}
-
-std::optional<int> typedKeyCode(int qtKey, const QString &text)
-{
-    // Ctrl+Backspace types U+007F rather than a backspace: the filter cancels it.
-    if (qtKey == Qt::Key_Backspace)
-        return text.isEmpty() ? keyBackspace : int(text.at(0).unicode());
-    if (qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter)
-        return keyEnter;
-    // Qt numbers the keys that have no character of their own from Key_Escape up.
-    if (qtKey >= Qt::Key_Escape && qtKey <= Qt::Key_unknown)
-        return std::nullopt;
-    if (text.isEmpty())
-        return std::nullopt;
-    return text.at(0).unicode();
 }
 
 std::optional<int16::Value> readAnswer(const QString &text)

@@ -20,15 +20,6 @@ inline constexpr int keyEnter = 13;
 
 KeyAction filterKey(int code);
 
-// The character code a key press types into the answer box, as the filter
-// sees it (qtKey a Qt::Key, text the event's text): Backspace is 8, Enter 13,
-// any other key the first character of its text. Keys that edit or move
-// (Delete, arrows, Home, End, Tab...) type nothing: they never reach the
-// filter and edit the box normally. Under X11 Delete carries the text U+007F
-// all the same, while Ctrl with a letter types a real control character
-// (Ctrl+V is 22), and so does Ctrl+Backspace (127): the filter cancels both.
-std::optional<int> typedKeyCode(int qtKey, const QString &text);
-
 // The counts of the game. They stop at 32767 rather than wrap: no real game
 // gets there, and a runaway one must keep showing sane numbers.
 struct Counts

@@ -15,6 +15,9 @@ IoError fromCode(DWORD code)
     switch (code) {
     case ERROR_FILE_NOT_FOUND:
         return {ErrorKind::NotFound, long(code)};
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return {ErrorKind::Exists, long(code)};
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
     case ERROR_DIRECTORY:
@@ -53,17 +56,41 @@ bool failWithLastError(IoError *err)
     return false;
 }
 
+// Why CreateFileW failed at path. Windows refuses to open a folder as a
+// file with "access denied": the attributes only tell the two apart.
+IoError openFailure(const QString &path)
+{
+    const DWORD code = GetLastError();
+    if (code == ERROR_ACCESS_DENIED) {
+        const DWORD attributes = GetFileAttributesW(nativePath(path).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return {ErrorKind::IsFolder, long(code)};
+    }
+    return fromCode(code);
+}
+
 HANDLE asHandle(qintptr handle) { return reinterpret_cast<HANDLE>(handle); }
 
-// A regular file on a disk: not a folder, not a link, not a device or pipe.
-bool isRegular(HANDLE file, bool *folder)
+// What an open handle is: a regular file on a disk, or why not.
+bool checkRegular(HANDLE file, Links links, BY_HANDLE_FILE_INFORMATION *info, IoError *err)
 {
-    BY_HANDLE_FILE_INFORMATION info{};
-    *folder = false;
-    if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info))
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        *err = {ErrorKind::NotRegular, 0};
         return false;
-    *folder = info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-    return !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE));
+    }
+    if (!GetFileInformationByHandle(file, info))
+        return failWithLastError(err);
+    if (info->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        *err = {ErrorKind::IsFolder, 0};
+    else if (info->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        *err = {ErrorKind::Link, 0};
+    else if (info->dwFileAttributes & FILE_ATTRIBUTE_DEVICE)
+        *err = {ErrorKind::NotRegular, 0};
+    else if (links == Links::Refused && info->nNumberOfLinks != 1)
+        *err = {ErrorKind::OtherNames, 0};
+    else
+        return true;
+    return false;
 }
 
 } // namespace
@@ -79,45 +106,24 @@ QString systemMessage(long code)
     return message;
 }
 
-Kind kindOf(const QString &path, FileMode *mode)
+bool readFile(const QString &path, qint64 limit, Links links, FileRead *read, IoError *err)
 {
-    if (mode)
-        *mode = 0;
-    const DWORD attributes = GetFileAttributesW(nativePath(path).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return Kind::Missing;
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        const HANDLE target = CreateFileW(nativePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (target == INVALID_HANDLE_VALUE)
-            return Kind::LinkToNonRegular;
-        BY_HANDLE_FILE_INFORMATION info{};
-        const bool regular = GetFileInformationByHandle(target, &info)
-                             && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && GetFileType(target) == FILE_TYPE_DISK;
-        CloseHandle(target);
-        return regular ? Kind::LinkToRegular : Kind::LinkToNonRegular;
-    }
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return Kind::Folder;
-    return attributes & FILE_ATTRIBUTE_DEVICE ? Kind::Other : Kind::Regular;
-}
-
-bool readBytes(const QString &path, qint64 limit, QByteArray *out, bool *more, IoError *err)
-{
+    // FILE_FLAG_OPEN_REPARSE_POINT opens a link itself, never its target;
+    // it is then refused as a link.
+    const DWORD flags = FILE_ATTRIBUTE_NORMAL | (links == Links::Refused ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
     const HANDLE file = CreateFileW(nativePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                    nullptr, OPEN_EXISTING, flags, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        const DWORD code = GetLastError();
-        // Windows refuses to open a folder as a file with "access denied".
-        *err = code == ERROR_ACCESS_DENIED && kindOf(path) == Kind::Folder ? IoError{ErrorKind::IsFolder, long(code)}
-                                                                            : fromCode(code);
+        *err = openFailure(path);
         return false;
     }
-    if (GetFileType(file) != FILE_TYPE_DISK) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!checkRegular(file, links, &info, err)) {
         CloseHandle(file);
-        *err = {ErrorKind::NotRegular, 0};
         return false;
     }
+    read->mode = 0;
+    read->writable = !(info.dwFileAttributes & FILE_ATTRIBUTE_READONLY);
     QByteArray bytes(limit + 1, Qt::Uninitialized);
     qint64 got = 0;
     while (got < bytes.size()) {
@@ -132,9 +138,29 @@ bool readBytes(const QString &path, qint64 limit, QByteArray *out, bool *more, I
         got += n;
     }
     CloseHandle(file);
-    *more = got > limit;
+    read->more = got > limit;
     bytes.truncate(qMin(got, limit));
-    *out = bytes;
+    read->bytes = bytes;
+    return true;
+}
+
+bool exists(const QString &path, bool *present, IoError *err)
+{
+    *present = GetFileAttributesW(nativePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (*present)
+        return true;
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND)
+        return true;
+    *err = fromCode(code);
+    return false;
+}
+
+// No folder here is shared by a group, so a refusal to read is never
+// somebody else's file: it stays a failure.
+bool readingRefused(const QString &, bool *refused, IoError *)
+{
+    *refused = false;
     return true;
 }
 
@@ -158,16 +184,16 @@ NewFile::~NewFile()
     }
 }
 
-bool NewFile::create(const QString &where, FileMode, IoError *err)
+bool NewFile::create(const QString &where, FileMode, Existing existing, IoError *err)
 {
-    path = where;
-    if (!removeFile(path, err))
+    if (existing == Existing::Removed && !removeFile(where, err))
         return false;
     // CREATE_NEW never opens what stands there, a link included.
-    const HANDLE file = CreateFileW(nativePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    const HANDLE file = CreateFileW(nativePath(where).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return failWithLastError(err);
+    path = where;
     handle = reinterpret_cast<qintptr>(file);
     return true;
 }
@@ -206,16 +232,31 @@ bool replaceFile(const QString &from, const QString &to, IoError *err)
            || failWithLastError(err);
 }
 
+bool moveWithoutReplacing(const QString &from, const QString &to, IoError *err)
+{
+    return MoveFileExW(nativePath(from).c_str(), nativePath(to).c_str(), MOVEFILE_WRITE_THROUGH) || failWithLastError(err);
+}
+
 // MOVEFILE_WRITE_THROUGH has made each rename last already.
 bool syncDirectory(const QString &, IoError *) { return true; }
 
-bool writableByUs(const QString &path)
+// The Windows directory is the machine's: no folder of a group.
+bool sharedFolder(const QString &, bool *shared, IoError *)
 {
-    const DWORD attributes = GetFileAttributesW(nativePath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_READONLY);
+    *shared = false;
+    return true;
 }
 
-FileMode newFileMode(const QString &) { return 0; }
+// Whether the folder takes new files shows when one is made: each failure is told then.
+bool writableFolder(const QString &, bool *writable, IoError *)
+{
+    *writable = true;
+    return true;
+}
+
+FileMode newFileMode(bool) { return 0; }
+
+FileMode lockFileMode(bool) { return 0; }
 
 QString homeDirectory() { return QDir::homePath(); }
 
@@ -230,34 +271,23 @@ FileLock::~FileLock()
 FileLock::Open FileLock::open(const QString &path, FileMode, IoError *err)
 {
     // FILE_FLAG_OPEN_REPARSE_POINT opens a link itself, never its target;
-    // it is then refused as not regular.
-    HANDLE file = CreateFileW(nativePath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED)
-        file = CreateFileW(nativePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    // it is then refused as not regular. Only a handle open for writing is
+    // ever locked, so that whoever may only read cannot hold it.
+    const HANDLE file = CreateFileW(nativePath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        const DWORD code = GetLastError();
-        *err = fromCode(code);
-        if (code == ERROR_ACCESS_DENIED || code == ERROR_WRITE_PROTECT) {
-            const Kind kind = kindOf(path);
-            if (kind == Kind::Missing)
-                return Open::ReadOnlyFolder;
-            // Windows refuses to open a folder as a file with "access denied".
-            if (kind == Kind::Folder) {
-                *err = {ErrorKind::IsFolder, long(code)};
-                return Open::Refused;
-            }
-        }
-        return Open::Failed;
+        *err = openFailure(path);
+        if (err->kind == ErrorKind::IsFolder)
+            return Open::Refused;
+        return err->code == ERROR_ACCESS_DENIED || err->code == ERROR_WRITE_PROTECT ? Open::ReadOnly : Open::Failed;
     }
     handle = reinterpret_cast<qintptr>(file);
-    bool folder = false;
-    if (!isRegular(file, &folder)) {
-        *err = {folder ? ErrorKind::IsFolder : ErrorKind::NotRegular, 0};
-        return Open::Refused;
-    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!checkRegular(file, Links::Followed, &info, err))
+        return err->kind == ErrorKind::IsFolder || err->kind == ErrorKind::Link || err->kind == ErrorKind::NotRegular
+                   ? Open::Refused
+                   : Open::Failed;
     return Open::Ok;
 }
 

@@ -32,6 +32,16 @@ QString gameFolderIn(REFKNOWNFOLDERID known)
     return folder.isEmpty() ? folder : folder + QStringLiteral("\\Quozzolo");
 }
 #endif
+
+// Whether the score file in dir is a record file the player may rewrite,
+// as its own handle shows.
+bool rewritableRecordIn(const QString &dir)
+{
+    FileRead read;
+    IoError err;
+    return readFile(withTrailingSeparator(dir) + QLatin1String(scoreFileName), 0, Links::Refused, &read, &err)
+           && read.writable;
+}
 } // namespace
 
 QString systemDirectory()
@@ -53,9 +63,7 @@ QString windowsRecordDirectory(const QString &windowsDir, const QString &machine
 {
     // The save replaces the files through new ones beside them, so the
     // folder itself must take new files, not only the record file.
-    if (QDir::isAbsolutePath(windowsDir)
-        && kindOf(withTrailingSeparator(windowsDir) + QLatin1String(scoreFileName)) == Kind::Regular
-        && writableByUs(withTrailingSeparator(windowsDir) + QLatin1String(scoreFileName)) && canCreateIn(windowsDir))
+    if (QDir::isAbsolutePath(windowsDir) && rewritableRecordIn(windowsDir) && canCreateIn(windowsDir))
         return withTrailingSeparator(windowsDir);
     // Never made here: a folder the game made would be its maker's alone.
     if (QDir::isAbsolutePath(machineWide) && QFileInfo(machineWide).isDir() && canCreateIn(machineWide))

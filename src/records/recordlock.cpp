@@ -16,8 +16,8 @@ RecordLock::State RecordLock::acquire(const QString &path, FileMode mode, int ti
         break;
     case FileLock::Open::Refused:
         return State::Refused;
-    case FileLock::Open::ReadOnlyFolder:
-        return State::ReadOnlyFolder;
+    case FileLock::Open::ReadOnly:
+        return State::ReadOnly;
     case FileLock::Open::Failed:
         return State::Failed;
     }

@@ -16,7 +16,7 @@ public:
     enum class State {
         Held,
         Busy,           // another game kept it for the whole wait
-        ReadOnlyFolder, // no lock file, and no right to make one
+        ReadOnly,       // no right to write the lock, or to make it: the records can only be read
         Refused,        // something other than a regular file stands there
         Failed,
     };

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 
 // The two one-line record files: the best score (quozrec.txt) and its holder
 // (nquozrec.txt), in one directory, one byte per character in Windows-1252.
@@ -48,11 +47,14 @@ struct StoredPair
     QString score;
     QString holder;
     Outcome outcome;
+    // Italian, ready to be shown once: what start-up had to set aside so
+    // that saving goes on (empty when nothing).
+    QString notice;
 };
 
-// Whole text of a record file, at most maxReadBytes of it. Only a regular
-// file is read, or a symbolic link to one: a folder, a device, a FIFO or a
-// link to one of them is a failure, and is never opened.
+// Whole text of a record file, at most maxReadBytes of it, for showing it.
+// Only a regular file is read, or a symbolic link to one: a folder, a
+// device, a FIFO or a link to one of them is a failure, and is never opened.
 Outcome readText(const QString &path, QString *text);
 
 // The score and holder files of one directory, changed only as a pair.
@@ -67,26 +69,16 @@ Outcome readText(const QString &path, QString *text);
 //
 // Every start-up and every save holds the lock, and a save reads the record
 // again first: a game never writes over a better record saved meanwhile by
-// another, nor over a file it could not read.
+// another, nor over a file it could not read. A player who may not write
+// the folder's lock reads the record without it, and cannot save.
 //
-// A symbolic link in place of a record file is read through, but never
-// replaced by a regular file: a save refuses it.
+// What a save keeps of the old pair is read through the one descriptor each
+// file was opened as, never through a link and never from a file with other
+// names, so nothing another player links in is ever copied. A symbolic link
+// in place of a record file is shown at start-up, but never replaced.
 class RecordStore
 {
 public:
-    // The steps of a save and of recovery that a test can make fail.
-    enum class Step {
-        WriteTemporaries, // the new files beside the old ones
-        WriteJournal,     // the old pair, before anything is replaced
-        ReplaceScore,
-        ReplaceHolder,
-        RestoreScore, // putting the old score back after the holder failed
-        RemoveJournal,
-        RestoreFile, // recovery writing one file of the old pair back
-        SyncFile,    // each written file, before it is closed
-        SyncFolder,  // each time renames and removals must last
-    };
-
     // dir ends in a separator (as systemDirectory() gives it); an empty dir
     // means there is no record directory: every operation fails, and
     // nothing is read from anywhere else.
@@ -97,37 +89,24 @@ public:
     QString holderPath() const;
     QString journalPath() const;
     QString lockPath() const;
+    // One of the record folder's files, by name.
+    QString working(const char *name) const;
 
     // Start-up, under the lock: puts back the pair of a save that never
-    // finished, removes what such a save left behind, creates a missing file
-    // empty (an existing one keeps its bytes), and reads both files. In a
-    // folder the game may not write to, existing files are enough.
+    // finished, sets aside a journal this release cannot read, removes what
+    // a stopped save left behind, creates a missing file empty (never over
+    // one that appears meanwhile), and reads both files. In a folder the
+    // game may not write to, existing files are enough.
     StoredPair loadPair() const;
 
     // Under the lock: recovers as above, reads the score file again, and
-    // saves the pair only when score (plain digits) beats its best.
-    Outcome SaveRecord(const QString &score, const QString &holder) const;
-
-    // Test seam: called before each step; returning false makes that step
-    // fail as if the system had refused it.
-    void setStepHook(std::function<bool(Step)> hook) { stepHook = std::move(hook); }
+    // saves the pair only when score beats its best.
+    Outcome SaveRecord(int score, const QString &holder) const;
 
 private:
-    Outcome recover() const;
-    Outcome recoverPreviousRelease() const;
-    Outcome checkWithoutWriting() const;
-    Outcome savePair(const QByteArray &oldScore, const QByteArray &oldHolder, const QByteArray &newScore,
-                     const QByteArray &newHolder) const;
-    Outcome putBack(const journal::Contents &old) const;
-    Outcome restore(const QString &path, const QString &temporary, const QByteArray &bytes) const;
-    bool writeSynced(const QString &path, const QByteArray &bytes, unsigned mode, IoError *err) const;
-    bool writeJournal(const QByteArray &oldScore, const QByteArray &oldHolder, unsigned mode, IoError *err) const;
-    bool syncFolder(IoError *err) const;
-    QString working(const char *name) const;
-    bool step(Step s) const { return !stepHook || stepHook(s); }
+    Outcome checkWithoutWriting(const IoError &why) const;
 
     QString dir;
-    std::function<bool(Step)> stepHook;
 };
 
 } // namespace records

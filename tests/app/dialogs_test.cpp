@@ -1,17 +1,21 @@
 #include "dialogs.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProxyStyle>
 #include <QStyleFactory>
 #include <QTest>
 #include <QTimer>
-#include <QTranslator>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <functional>
+#include <memory>
 
 namespace {
 // Answers the real modal box as soon as it shows, with what `act` does to it.
@@ -67,15 +71,14 @@ TEST(QtDialogs, MessageBoxesFollowTheirFlagWord)
     }
 }
 
-// The buttons speak Italian even where Qt's translation is not installed.
-TEST(QtDialogs, ItalianButtonsWithoutQtTranslation)
+// Qt's strings a player meets speak Italian with the game's own translation
+// alone, as the test main installs it: the boxes' buttons, and the right-click
+// menu of the name box (the answer box's is the same Qt menu).
+TEST(QtDialogs, ItalianWithoutQtsTranslation)
 {
-    const QList<QTranslator *> translators = qApp->findChildren<QTranslator *>();
-    for (QTranslator *translator : translators)
-        QCoreApplication::removeTranslator(translator);
-    ASSERT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), "&Yes") << "the translation is still there";
+    ASSERT_EQ(QCoreApplication::translate("QFileDialog", "Open"), "Open") << "Qt's translation is installed";
     QtDialogs dialogs;
-    struct Row { BoxKind kind; QStringList texts; };
+    struct Row { BoxKind kind; QStringList texts; }; // texts sorted
     const Row rows[] = {
         {BoxKind::YesNoQuestionDefaultNo, {"&No", QString::fromUtf16(u"&Sì")}},
         {BoxKind::OkExclamation, {"OK"}},
@@ -91,8 +94,21 @@ TEST(QtDialogs, ItalianButtonsWithoutQtTranslation)
         texts.sort();
         EXPECT_EQ(texts, row.texts);
     }
-    for (QTranslator *translator : translators)
-        QCoreApplication::installTranslator(translator);
+
+    QStringList buttons, menu;
+    whenModal([&](QWidget *modal) {
+        for (QAbstractButton *button : modal->findChildren<QAbstractButton *>())
+            buttons << button->text();
+        const std::unique_ptr<QMenu> popup(modal->findChild<QLineEdit *>()->createStandardContextMenu());
+        for (const QAction *action : popup->actions())
+            if (!action->isSeparator())
+                menu << action->text().section(u'\t', 0, 0);
+        QTest::keyClick(modal, Qt::Key_Escape);
+    });
+    dialogs.inputBox(QStringLiteral("Come ti chiami?"), QStringLiteral("t"));
+    buttons.sort();
+    EXPECT_EQ(buttons, (QStringList{"Annulla", "OK"}));
+    EXPECT_EQ(menu, (QStringList{"Ann&ulla", "&Rifai", "&Taglia", "&Copia", "&Incolla", "Elimina", "Seleziona tutto"}));
 }
 
 TEST(QtDialogs, InputBoxGivesTheTextOrNothingOnCancel)
@@ -116,29 +132,54 @@ TEST(QtDialogs, InputBoxGivesTheTextOrNothingOnCancel)
     EXPECT_EQ(dialogs.inputBox(QStringLiteral("Come ti chiami?"), QStringLiteral("x")), "");
 }
 
-// The boxes' buttons carry their text only, also under a desktop whose
-// style puts icons on them (a proxy here; offscreen's own puts none).
-TEST(QtDialogs, ButtonsWithoutIconsWhereTheDesktopAsksForThem)
+// The boxes' buttons carry their text only, Sì before No and OK before
+// Annulla, also under a desktop whose style puts icons on them and orders
+// them as GNOME does (a proxy here; offscreen's own does neither).
+TEST(QtDialogs, ButtonsAsTheGamesBoxesHaveThemWhateverTheDesktopAsks)
 {
-    struct IconsOnButtons : QProxyStyle
+    struct GnomeLike : QProxyStyle
     {
-        IconsOnButtons() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+        GnomeLike() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
         int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget, QStyleHintReturn *data) const override
         {
+            if (hint == SH_DialogButtonLayout)
+                return QDialogButtonBox::GnomeLayout;
             return hint == SH_DialogButtonBox_ButtonsHaveIcons || QProxyStyle::styleHint(hint, option, widget, data);
         }
     };
+    // The buttons' texts from left to right, each with "+" when it has an icon.
+    const auto buttonsOf = [](QWidget *modal) {
+        QList<QAbstractButton *> buttons = modal->findChildren<QAbstractButton *>();
+        std::sort(buttons.begin(), buttons.end(), [](QAbstractButton *a, QAbstractButton *b) {
+            return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x();
+        });
+        QStringList texts;
+        for (const QAbstractButton *button : buttons)
+            texts << button->text() + (button->icon().isNull() ? "" : "+");
+        return texts;
+    };
     const QString before = QApplication::style()->name();
     for (const bool boxStyle : {false, true}) {
-        QApplication::setStyle(boxStyle ? static_cast<QStyle *>(new BoxStyle(new IconsOnButtons)) : new IconsOnButtons);
-        QStringList icons;
+        SCOPED_TRACE(boxStyle ? "the game's style" : "the desktop's style alone");
+        QApplication::setStyle(boxStyle ? static_cast<QStyle *>(new BoxStyle(new GnomeLike)) : new GnomeLike);
+        QStringList input, question;
         whenModal([&](QWidget *modal) {
-            for (const QAbstractButton *button : modal->findChildren<QAbstractButton *>())
-                icons << (button->icon().isNull() ? "none" : "icon");
+            input = buttonsOf(modal);
             QTest::keyClick(modal, Qt::Key_Escape);
         });
         QtDialogs().inputBox(QStringLiteral("Come ti chiami?"), QStringLiteral("t"));
-        EXPECT_EQ(icons, QStringList(2, boxStyle ? "none" : "icon"));
+        whenModal([&](QWidget *modal) {
+            question = buttonsOf(modal);
+            QTest::keyClick(modal, Qt::Key_Escape);
+        });
+        QtDialogs().messageBox(QStringLiteral("?"), BoxKind::YesNoQuestionDefaultNo, QStringLiteral("t"));
+        if (boxStyle) {
+            EXPECT_EQ(input, (QStringList{"OK", "Annulla"}));
+            EXPECT_EQ(question, (QStringList{QString::fromUtf16(u"&Sì"), "&No"}));
+        } else {
+            EXPECT_EQ(input, (QStringList{"Annulla+", "OK+"}));
+            EXPECT_EQ(question, (QStringList{"&No+", QString::fromUtf16(u"&Sì+")}));
+        }
     }
     QApplication::setStyle(before);
 }

@@ -56,7 +56,7 @@ TEST(StartUp, AsksGreetsAndShowsTheStoredRecord)
     EXPECT_EQ(game.random.log, "RRnnnnRn") << "reseed at load, then the first problem";
     EXPECT_EQ(ui.lblNum1->caption(), "-30");
     EXPECT_EQ(ui.lblNum2->caption(), "-5");
-    EXPECT_EQ(window.game().expectedQuotient(), 6);
+    EXPECT_EQ(window.game()->expectedQuotient(), 6);
     EXPECT_EQ(game.book.reads, 1);
     window.hide();
 }
@@ -97,6 +97,10 @@ TEST(RecordOutcomes, EachIsToldByItsBoxWhereThePlayerMeetsIt)
     const Box question{QStringLiteral("INIZIAMO UNA NUOVA GARA  ?"), 292, QStringLiteral("INIZIARE NUOVA GARA")};
     const QString busy = QString::fromUtf8("Il record è in uso da un'altra partita.");
     const QString noFolder = QString::fromUtf8("Non c'è una cartella dove tenere il record: si gioca senza record.");
+    // Said once: the store's reason is not repeated.
+    const QString noFolderBox = QString::fromUtf8("Non c'è una cartella dove tenere il record.\n\n"
+                                                  "Si gioca lo stesso, ma il risultato di questa partita non sarà registrato.");
+    const QString setAside = QStringLiteral("Il file /r/.~quozrec-journal è stato spostato in /r/quozrec-journal-unread-1.");
     const QString failed = QStringLiteral("Non sono riuscito a registrare il tuo record.\nImpossibile scrivere il file /r/quozrec.txt: disco pieno");
 
     struct Row
@@ -108,6 +112,7 @@ TEST(RecordOutcomes, EachIsToldByItsBoxWhereThePlayerMeetsIt)
         Save answer;
         std::vector<Box> atStart, atExit, atNewGame; // the boxes each brings, in order
         const char *bestAfterNewGame;
+        QString notice = {};
     };
     const std::vector<Row> rows = {
         {"saved", Read::Read, {}, 4, Save::Saved, {}, {{saved, 0, std::nullopt}}, {{saved + u'"', 0, std::nullopt}}, "4\r\n"},
@@ -115,7 +120,9 @@ TEST(RecordOutcomes, EachIsToldByItsBoxWhereThePlayerMeetsIt)
         {"not beaten by now", Read::Read, {}, 4, Save::NotBeaten, {}, {}, {}, "3\r\n"},
         {"save failed", Read::Read, {}, 4, Save::Failed, {}, {{failed, 48, std::nullopt}}, {{failed, 48, std::nullopt}}, "3\r\n"},
         {"busy at start-up", Read::Unreadable, busy, 4, Save::Saved, {{unreadable(busy), 48, std::nullopt}}, {}, {}, "3\r\n"},
-        {"no record folder", Read::NoFolder, noFolder, 4, Save::Saved, {{unreadable(noFolder), 48, std::nullopt}}, {}, {}, ""},
+        {"no record folder", Read::NoFolder, noFolder, 4, Save::Saved, {{noFolderBox, 48, std::nullopt}}, {}, {}, ""},
+        {"a journal set aside", Read::Read, {}, 4, Save::Saved, {{setAside, 48, std::nullopt}}, {{saved, 0, std::nullopt}},
+         {{saved + u'"', 0, std::nullopt}}, "4\r\n", setAside},
     };
     for (const Row &row : rows) {
         for (const bool newGame : {false, true}) {
@@ -123,6 +130,7 @@ TEST(RecordOutcomes, EachIsToldByItsBoxWhereThePlayerMeetsIt)
             Game game;
             game.book.readResult = row.read;
             game.book.readError = row.readError;
+            game.book.readNotice = row.notice;
             game.book.bestText = QStringLiteral("3\r\n");
             game.book.holderText = QStringLiteral("Bice\r\n");
             game.book.saveAnswers = {{row.answer, row.answer == Save::Failed ? failed.section(u'\n', 1) : QString()}};
@@ -220,8 +228,14 @@ TEST(NewGame, YesSavesTheRecordAndStartsAFreshGame)
     game.dialogs.answers = {BoxReply::Yes};
     game.dialogs.names = {QStringLiteral("Bruno")};
     const size_t before = game.dialogs.shown.size();
+    const Partita *duringGreeting = game.window->game();
+    game.dialogs.whileOpen = [&](const Box &box) {
+        if (box.text.contains(u"Bruno"))
+            duringGreeting = game.window->game();
+    };
 
     EXPECT_TRUE(game.window->Next_Click());
+    EXPECT_EQ(duringGreeting, nullptr) << "no game while the new one's boxes wait";
 
     QStringList texts = game.boxTexts().mid(int(before));
     EXPECT_EQ(texts, (QStringList{"INIZIAMO UNA NUOVA GARA  ?", saved + u'"', "Come ti chiami?",
@@ -242,8 +256,8 @@ TEST(NewGame, YesSavesTheRecordAndStartsAFreshGame)
     EXPECT_EQ(ui.lblMessage->caption(), "");
     EXPECT_EQ(ui.txtAnswer->text(), "");
     EXPECT_FALSE(ui.cmdNext->isEnabled());
-    EXPECT_EQ(game.window->game().correctCount(), 0);
-    EXPECT_EQ(game.window->game().wrongCount(), 0);
+    EXPECT_EQ(game.window->game()->correctCount(), 0);
+    EXPECT_EQ(game.window->game()->wrongCount(), 0);
 
     // The new player's first right answer counts from one.
     game.answer(QStringLiteral("6"));

@@ -32,12 +32,13 @@ struct Folder
 // read at all, not even record files in the working directory.
 TEST(StoreRecordBook, ReadsThePairAsTheFolderHoldsIt)
 {
-    struct Row { const char *what; QByteArray score, holder; const char *folderAt; bool noFolder; Read result; const char *best, *holderText, *errorHas; };
+    struct Row { const char *what; QByteArray score, holder; const char *folderAt; bool noFolder; Read result; const char *best, *holderText, *errorHas; QByteArray journal = {}; const char *noticeHas = ""; };
     const Row rows[] = {
         {"first start", {}, {}, nullptr, false, Read::Read, "", "", ""},
         {"a record", "12\r\n", "Luca\r\n", nullptr, false, Read::Read, "12\r\n", "Luca\r\n", ""},
         {"a folder for the holder", "50\r\n", {}, "nquozrec.txt", false, Read::Unreadable, "50\r\n", "", "nquozrec.txt"},
         {"no folder", "12\r\n", "Luca\r\n", nullptr, true, Read::NoFolder, "", "", "cartella"},
+        {"a journal set aside", "12\r\n", "Luca\r\n", nullptr, false, Read::Read, "12\r\n", "Luca\r\n", "", "rotto", "quozrec-journal-unread-1"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.what);
@@ -49,6 +50,8 @@ TEST(StoreRecordBook, ReadsThePairAsTheFolderHoldsIt)
             folder.write("quozrec.txt", row.score);
         if (!row.holder.isNull())
             folder.write("nquozrec.txt", row.holder);
+        if (!row.journal.isNull())
+            folder.write(".~quozrec-journal", row.journal);
         const QString before = QDir::currentPath();
         QDir::setCurrent(folder.path); // record files in the working directory, for the row without a folder
         StoreRecordBook book([&] { return row.noFolder ? QString() : folder.path; });
@@ -58,6 +61,8 @@ TEST(StoreRecordBook, ReadsThePairAsTheFolderHoldsIt)
         EXPECT_EQ(read.bestText, QLatin1String(row.best));
         EXPECT_EQ(read.holderText, QLatin1String(row.holderText));
         EXPECT_TRUE(read.error.contains(QLatin1String(row.errorHas))) << read.error.toStdString();
+        EXPECT_TRUE(read.notice.contains(QLatin1String(row.noticeHas))) << read.notice.toStdString();
+        EXPECT_EQ(read.notice.isEmpty(), !*row.noticeHas);
         if (row.result == Read::Read) {
             EXPECT_EQ(folder.bytes("quozrec.txt"), row.score.isNull() ? "" : row.score) << "created empty, or kept";
         }

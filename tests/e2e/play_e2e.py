@@ -393,6 +393,33 @@ class Game:
         self.test.step(self, f"{window.problem} = {quotient}: typed {typed}, {verdict!r}, counts {counts_after}")
         return window
 
+    def edit_keys(self):
+        """Keys that edit, as X delivers them (Ctrl+Backspace and Ctrl+H both
+        with the text U+0008, Delete with U+007F): with 25 typed and the
+        cursor between the digits, Ctrl+Backspace does nothing, Ctrl+H
+        deletes the 2 as Backspace would, Delete the 5. A key that must change
+        nothing is followed by one that shows it was read."""
+        self.focus(MAIN_TITLE)
+        steps = (
+            (("2", "5", "Left"), "25", "25 typed, Left"),
+            (("ctrl+BackSpace", "End", "0"), "250", "Ctrl+Backspace, then End and 0"),
+            (("BackSpace", "Left"), "25", "Backspace, Left"),
+            (("ctrl+h",), "5", "Ctrl+H"),
+            (("Delete",), "", "Delete"),
+        )
+        for keys, expected, what in steps:
+            self.keys(*keys)
+            try:
+                self.wait(f"the answer box to read {expected!r} after {what}",
+                          lambda: self.main_window().typed == expected, deadline=3)
+            except Failure:
+                raise Failure(f"after {what} the answer box reads {self.main_window().typed!r},"
+                              f" not {expected!r}") from None
+            self.test.step(self, f"{what}: the answer box reads {expected!r}")
+        window = self.main_window()
+        if window.counts != dict(zip(("esatte", "errate", "totali"), self.counts)):
+            raise Failure(f"editing keys changed the counts to {window.counts}")
+
     def next_problem(self, record_notice):
         """Enter on "Nuovo calcolo" poses the next problem; checks the record
         notice comes exactly when expected."""
@@ -603,10 +630,12 @@ class Test:
         return 0
 
     def play(self):
-        # 1. A wrong answer: the record files are created empty and stay so.
+        # 1. The editing keys, then a wrong answer: the record files are
+        #    created empty and stay so.
         anna = Game(self, 1, "Anna")
         anna.open()
         self.expect_records(b"", b"")
+        anna.edit_keys()
         window = anna.answer(right=False)
         path = self.screenshot("e2e_window.png")
         self.expect_painted(path, anna)

@@ -20,6 +20,7 @@ public:
     Read::Result readResult = Read::Result::Read;
     QString bestText, holderText;
     QString readError;
+    QString readNotice;
     std::deque<Save> saveAnswers;
     std::vector<SaveCall> saves;
     int reads = 0;
@@ -28,8 +29,8 @@ public:
     {
         ++reads;
         if (readResult == Read::Result::NoFolder)
-            return {readResult, {}, {}, readError};
-        return {readResult, bestText, holderText, readError};
+            return {readResult, {}, {}, readError, {}};
+        return {readResult, bestText, holderText, readError, readNotice};
     }
 
     Save saveIfBeaten(int score, const QString &holder) override

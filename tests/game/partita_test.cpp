@@ -122,15 +122,14 @@ TEST(Saving, TheBooksRefusalIsPassedOnAndAFailureMayBeTriedAgain)
 // What the window shows of the record: the texts as read, also in part.
 TEST(Lifecycle, TheRecordIsKeptAsItsTextsWereRead)
 {
-    struct Row { ReadResult read; bool hasRecord; const char *best, *holder; };
+    struct Row { ReadResult read; const char *best, *holder; };
     const Row rows[] = {
-        {ReadResult::Read, true, "12\r\n", "Bice\r\n"},
-        {ReadResult::Unreadable, false, "12\r\n", "Bice\r\n"},
-        {ReadResult::NoFolder, false, "", ""},
+        {ReadResult::Read, "12\r\n", "Bice\r\n"},
+        {ReadResult::Unreadable, "12\r\n", "Bice\r\n"},
+        {ReadResult::NoFolder, "", ""},
     };
     for (const Row &row : rows) {
         Started game(QStringLiteral("12\r\n"), row.read);
-        EXPECT_EQ(game.partita->hasRecord(), row.hasRecord);
         EXPECT_EQ(game.partita->storedBestText(), QLatin1String(row.best));
         EXPECT_EQ(game.partita->storedHolderText(), QLatin1String(row.holder));
     }

@@ -65,35 +65,3 @@ TEST(Judge, CountsStopAtTheTopInsteadOfWrapping)
     EXPECT_EQ(counts.wrongCount, 32767);
     EXPECT_EQ(counts.total(), 32767);
 }
-
-// Key events as X11 delivers them: Delete and the arrows type nothing and edit
-// the box; Ctrl with a letter types a control character for the filter.
-TEST(KeyFilter, TypedCodesOfKeyEventsAsTheyArrive)
-{
-    struct Row { int qtKey; const char *text; std::optional<int> code; };
-    const Row rows[] = {
-        {Qt::Key_5, "5", '5'},
-        {Qt::Key_Minus, "-", '-'},
-        {Qt::Key_A, "a", 'a'},
-        {Qt::Key_Backspace, "\b", 8},
-        {Qt::Key_Backspace, "", 8},
-        {Qt::Key_Backspace, "\x7f", 127}, // Ctrl+Backspace
-        {Qt::Key_Return, "\r", 13},
-        {Qt::Key_Enter, "\r", 13},
-        {Qt::Key_Delete, "\x7f", std::nullopt},
-        {Qt::Key_Delete, "", std::nullopt},
-        {Qt::Key_Left, "", std::nullopt},
-        {Qt::Key_Home, "", std::nullopt},
-        {Qt::Key_End, "", std::nullopt},
-        {Qt::Key_Tab, "\t", std::nullopt},
-        {Qt::Key_V, "\x16", 22},   // Ctrl+V
-        {Qt::Key_Shift, "", std::nullopt},
-        {0, "\xc3\xa8", 0xE8},     // a composed è
-    };
-    for (const Row &row : rows) {
-        EXPECT_EQ(typedKeyCode(row.qtKey, QString::fromUtf8(row.text)), row.code) << std::hex << row.qtKey;
-        if (row.code && *row.code != 8 && *row.code != 13) {
-            EXPECT_EQ(filterKey(*row.code) == KeyAction::Cancel, *row.code == 'a' || *row.code == 22 || *row.code == 127 || *row.code == 0xE8);
-        }
-    }
-}

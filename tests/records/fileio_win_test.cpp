@@ -35,6 +35,7 @@ const char *kindName(ErrorKind kind)
     switch (kind) {
     case ErrorKind::None: return "None";
     case ErrorKind::NotFound: return "NotFound";
+    case ErrorKind::Exists: return "Exists";
     case ErrorKind::Denied: return "Denied";
     case ErrorKind::DiskFull: return "DiskFull";
     case ErrorKind::ReadOnlyDisk: return "ReadOnlyDisk";
@@ -43,7 +44,8 @@ const char *kindName(ErrorKind kind)
     case ErrorKind::DiskError: return "DiskError";
     case ErrorKind::TooBig: return "TooBig";
     case ErrorKind::NotRegular: return "NotRegular";
-    case ErrorKind::Cancelled: return "Cancelled";
+    case ErrorKind::Link: return "Link";
+    case ErrorKind::OtherNames: return "OtherNames";
     case ErrorKind::Other: return "Other";
     }
     return "?";
@@ -53,6 +55,13 @@ struct FileIoTest : ::testing::Test
 {
     QTemporaryDir tmp;
     QString at(const char *name) const { return tmp.path() + u'/' + QLatin1String(name); }
+    bool present(const char *name) const
+    {
+        bool there = false;
+        IoError err;
+        EXPECT_TRUE(exists(at(name), &there, &err)) << name;
+        return there;
+    }
     void SetUp() override
     {
         put(at("dieci"), "0123456789");
@@ -64,10 +73,9 @@ struct FileIoTest : ::testing::Test
 
 TEST_F(FileIoTest, WhatStandsThere)
 {
-    EXPECT_EQ(kindOf(at("dieci")), Kind::Regular);
-    EXPECT_EQ(kindOf(at("cartella")), Kind::Folder);
-    EXPECT_EQ(kindOf(at("nessuno")), Kind::Missing);
-    EXPECT_EQ(kindOf(at("nessuna/cartella")), Kind::Missing);
+    EXPECT_TRUE(present("dieci"));
+    EXPECT_TRUE(present("cartella"));
+    EXPECT_FALSE(present("nessuno"));
 }
 
 TEST_F(FileIoTest, ReadFailuresAreToldByTheirCause)
@@ -82,18 +90,16 @@ TEST_F(FileIoTest, ReadFailuresAreToldByTheirCause)
         {"cartella", ErrorKind::IsFolder},
     };
     for (const auto &c : cases) {
-        QByteArray bytes;
-        bool more = false;
+        FileRead read;
         IoError err;
-        EXPECT_FALSE(readBytes(at(c.name), 100, &bytes, &more, &err)) << c.name;
+        EXPECT_FALSE(readFile(at(c.name), 100, Links::Refused, &read, &err)) << c.name;
         EXPECT_STREQ(kindName(err.kind), kindName(c.kind)) << c.name;
     }
     const Held held(at("dieci"));
     ASSERT_NE(held.file, INVALID_HANDLE_VALUE);
-    QByteArray bytes;
-    bool more = false;
+    FileRead read;
     IoError err;
-    EXPECT_FALSE(readBytes(at("dieci"), 100, &bytes, &more, &err));
+    EXPECT_FALSE(readFile(at("dieci"), 100, Links::Refused, &read, &err));
     EXPECT_STREQ(kindName(err.kind), "Denied") << "a file another program holds";
     EXPECT_FALSE(systemMessage(err.code).isEmpty());
 }
@@ -107,33 +113,40 @@ TEST_F(FileIoTest, ReadStopsAtTheLimit)
         bool more;
     } cases[] = {{4, "0123", true}, {10, "0123456789", false}, {11, "0123456789", false}, {0, "", true}};
     for (const auto &c : cases) {
-        QByteArray bytes;
-        bool more = !c.more;
+        FileRead read;
+        read.more = !c.more;
         IoError err;
-        ASSERT_TRUE(readBytes(at("dieci"), c.limit, &bytes, &more, &err)) << c.limit;
-        EXPECT_EQ(bytes, c.bytes) << c.limit;
-        EXPECT_EQ(more, c.more) << c.limit;
+        ASSERT_TRUE(readFile(at("dieci"), c.limit, Links::Refused, &read, &err)) << c.limit;
+        EXPECT_EQ(read.bytes, c.bytes) << c.limit;
+        EXPECT_EQ(read.more, c.more) << c.limit;
+        EXPECT_TRUE(read.writable) << c.limit;
     }
 }
 
-TEST_F(FileIoTest, ANewFileReplacesWhatStoodThereAndGoesIfNeverClosed)
+TEST_F(FileIoTest, ANewFileReplacesWhatStoodThereOnlyWhenAskedAndGoesIfNeverClosed)
 {
     IoError err;
     {
+        NewFile kept;
+        EXPECT_FALSE(kept.create(at("dieci"), 0, NewFile::Existing::Kept, &err));
+        EXPECT_STREQ(kindName(err.kind), "Exists");
+    }
+    EXPECT_EQ(bytesOf(at("dieci")), "0123456789");
+    {
         NewFile file;
-        ASSERT_TRUE(file.create(at("dieci"), 0, &err));
+        ASSERT_TRUE(file.create(at("dieci"), 0, NewFile::Existing::Removed, &err));
         ASSERT_TRUE(file.write("12\r\n", &err) && file.sync(&err) && file.close(&err));
     }
     EXPECT_EQ(bytesOf(at("dieci")), "12\r\n");
     {
         NewFile file;
-        ASSERT_TRUE(file.create(at("abbandonato"), 0, &err));
+        ASSERT_TRUE(file.create(at("abbandonato"), 0, NewFile::Existing::Kept, &err));
         ASSERT_TRUE(file.write("mezzo", &err));
     }
-    EXPECT_EQ(kindOf(at("abbandonato")), Kind::Missing);
+    EXPECT_FALSE(present("abbandonato"));
 
     NewFile lost;
-    EXPECT_FALSE(lost.create(at("nessuna/cartella"), 0, &err));
+    EXPECT_FALSE(lost.create(at("nessuna/cartella"), 0, NewFile::Existing::Removed, &err));
     EXPECT_STREQ(kindName(err.kind), "NoFolder");
 }
 
@@ -151,9 +164,13 @@ TEST_F(FileIoTest, ReplaceFailuresAreToldByTheirCause)
         EXPECT_FALSE(replaceFile(at("nuovo"), at("dieci"), &err));
         EXPECT_STREQ(kindName(err.kind), "Denied");
     }
+    put(at("altro"), "altro");
+    EXPECT_FALSE(moveWithoutReplacing(at("nuovo"), at("altro"), &err));
+    EXPECT_STREQ(kindName(err.kind), "Exists");
+    EXPECT_EQ(bytesOf(at("altro")), "altro");
     EXPECT_TRUE(replaceFile(at("nuovo"), at("dieci"), &err));
     EXPECT_EQ(bytesOf(at("dieci")), "nuovo");
-    EXPECT_EQ(kindOf(at("nuovo")), Kind::Missing);
+    EXPECT_FALSE(present("nuovo"));
     EXPECT_TRUE(removeFile(at("nuovo"), &err)) << "a missing file counts as removed";
 }
 

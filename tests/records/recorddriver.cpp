@@ -5,6 +5,10 @@
 //   record_driver race DIR ID COUNT SEED
 //                                   saves COUNT random scores by "P<ID>-<score>",
 //                                   printing "<score> <s|n|f>" for each
+//   record_driver start DIR         starts up as a game does
+//   record_driver save DIR SCORE    starts up, then saves SCORE by "NomeSCORE"
+//                                   (both print what each came to: the score
+//                                   shown, or why it failed)
 #include "recorddir.h"
 #include "recordstore.h"
 #include "saveloop.h"
@@ -36,12 +40,26 @@ int main(int argc, char **argv)
         for (int i = 0; i < count; ++i) {
             const int score = 2 * i + scores(random);
             const records::Outcome saved =
-                store.SaveRecord(QString::number(score), QStringLiteral("P%1-%2").arg(QLatin1String(id)).arg(score));
+                store.SaveRecord(score, QStringLiteral("P%1-%2").arg(QLatin1String(id)).arg(score));
             const char *mark = saved.result == Result::Done ? "s" : saved.result == Result::NotBeaten ? "n" : "f";
             std::printf("%d %s\n", score, mark);
             if (saved.result == Result::Failed)
                 std::fprintf(stderr, "%s\n", qPrintable(saved.error));
         }
+        return 0;
+    }
+    if ((argc == 3 && std::strcmp(argv[1], "start") == 0) || (argc == 4 && std::strcmp(argv[1], "save") == 0)) {
+        const records::RecordStore store(records::withTrailingSeparator(QString::fromLocal8Bit(argv[2])));
+        const records::StoredPair loaded = store.loadPair();
+        // The score shown, or why there is none.
+        std::printf("load %s: %s\n", loaded.outcome ? "ok" : "failed",
+                    qPrintable(loaded.outcome ? loaded.score.trimmed() : loaded.outcome.error));
+        if (!loaded.outcome || argc == 3)
+            return 0;
+        const int score = std::atoi(argv[3]);
+        const records::Outcome saved = store.SaveRecord(score, QStringLiteral("Nome%1").arg(score));
+        const char *said = saved.result == Result::Done ? "done" : saved.result == Result::NotBeaten ? "not beaten" : "failed";
+        std::printf("save %s: %s\n", said, qPrintable(saved.error));
         return 0;
     }
     return 64;

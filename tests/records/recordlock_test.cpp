@@ -86,7 +86,7 @@ TEST(RecordLockPath, WhateverStandsThereTheGameGoesOn)
         // Well below the ten seconds a game waits for a live one.
         const ChildRun run = runAsNobody([&] {
             const StoredPair loaded = store.loadPair();
-            const Outcome saved = store.SaveRecord("9", "Ugo");
+            const Outcome saved = store.SaveRecord(9, "Ugo");
             return QByteArray(loaded.outcome ? "1" : "0") + (saved ? "1" : "0")
                    + (loaded.outcome || loaded.outcome.error.contains(store.lockPath()) ? "1" : "0")
                    + loaded.score.toLatin1();

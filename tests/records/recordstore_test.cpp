@@ -15,6 +15,8 @@
 #ifdef Q_OS_LINUX
 #include "asnobody.h"
 #include <sched.h>
+#include <fcntl.h>
+#include <dirent.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -25,7 +27,6 @@
 
 using namespace records;
 using Result = Outcome::Result;
-using Step = RecordStore::Step;
 
 // Readable failure messages.
 static void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
@@ -121,7 +122,7 @@ TEST_F(StoreTest, SavesOneWindows1252LinePerFile)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.holder.toStdString());
         ++score;
-        const Outcome saved = store.SaveRecord(QString::number(score), c.holder);
+        const Outcome saved = store.SaveRecord(score, c.holder);
         ASSERT_EQ(saved.result, Result::Done) << saved.error.toStdString();
         expectPair(QByteArray::number(score) + "\r\n", c.bytes);
         EXPECT_EQ(readTextOf(store.holderPath()).text, c.readBack);
@@ -134,21 +135,21 @@ TEST_F(StoreTest, SavesOnlyABeatenRecord)
     const struct
     {
         QByteArray stored;
-        QString score;
+        int score;
         Result result;
     } cases[] = {
-        {"", "0", Result::NotBeaten},     {"", "1", Result::Done},         {"5\r\n", "5", Result::NotBeaten},
-        {"5\r\n", "4", Result::NotBeaten}, {"5\r\n", "6", Result::Done},    {"-3\r\n", "0", Result::Done},
-        {"abc", "1", Result::Done},       {"7xyz", "7", Result::NotBeaten}, {"7xyz", "8", Result::Done},
-        {" 12.5\r\n", "12", Result::NotBeaten}, {"12\r\n", "x", Result::Failed},
+        {"", 0, Result::NotBeaten},     {"", 1, Result::Done},         {"5\r\n", 5, Result::NotBeaten},
+        {"5\r\n", 4, Result::NotBeaten}, {"5\r\n", 6, Result::Done},    {"-3\r\n", 0, Result::Done},
+        {"abc", 1, Result::Done},       {"7xyz", 7, Result::NotBeaten}, {"7xyz", 8, Result::Done},
+        {" 12.5\r\n", 12, Result::NotBeaten}, {"-7\r\n", -2, Result::Done},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.stored.toStdString() + " vs " + c.score.toStdString());
+        SCOPED_TRACE(c.stored.toStdString() + " vs " + std::to_string(c.score));
         putPair(c.stored, "Bice\r\n");
         const Outcome saved = store.SaveRecord(c.score, "Ugo");
         EXPECT_STREQ(resultName(saved.result), resultName(c.result)) << saved.error.toStdString();
         if (c.result == Result::Done)
-            expectPair(c.score.toLatin1() + "\r\n", "Ugo\r\n");
+            expectPair(QByteArray::number(c.score) + "\r\n", "Ugo\r\n");
         else
             expectPair(c.stored, "Bice\r\n");
         EXPECT_EQ(saved.error.isEmpty(), c.result != Result::Failed);
@@ -174,8 +175,8 @@ TEST_F(StoreTest, ALowerScoreNeverOverwritesAHigherOneSavedMeanwhile)
         putPair("", "");
         const RecordStore gameA(store.directory()), gameB(store.directory());
         const auto holderOf = [](int n) { return n == 9 ? QStringLiteral("Nove") : QStringLiteral("Sette"); };
-        ASSERT_EQ(gameA.SaveRecord(QString::number(c.first), holderOf(c.first)).result, Result::Done);
-        EXPECT_STREQ(resultName(gameB.SaveRecord(QString::number(c.second), c.second == c.first ? "Altro" : holderOf(c.second)).result),
+        ASSERT_EQ(gameA.SaveRecord(c.first, holderOf(c.first)).result, Result::Done);
+        EXPECT_STREQ(resultName(gameB.SaveRecord(c.second, c.second == c.first ? "Altro" : holderOf(c.second)).result),
                      resultName(c.secondResult));
         expectPair(c.score, c.holder);
     }
@@ -214,7 +215,7 @@ TEST_F(StoreTest, ReadStopsAtTheLimitAndASaveRefusesWhatItCannotPutBack)
     EXPECT_EQ(read.text.size(), 65536);
     EXPECT_EQ(read.text, QString::fromLatin1(big.left(65536)));
 
-    const Outcome saved = store.SaveRecord("4", "Ugo");
+    const Outcome saved = store.SaveRecord(4, "Ugo");
     EXPECT_EQ(saved.result, Result::Failed);
     EXPECT_TRUE(names(saved.error, store.holderPath())) << saved.error.toStdString();
     expectPair("3\r\n", big);
@@ -238,7 +239,7 @@ TEST(RecordStoreWithoutFolder, NothingIsReadAndNothingSaved)
     ASSERT_TRUE(QDir::setCurrent(startedIn.path()));
     const RecordStore store{QString()};
     const StoredPair loaded = store.loadPair();
-    const Outcome saved = store.SaveRecord("100", "Ugo");
+    const Outcome saved = store.SaveRecord(100, "Ugo");
     QDir::setCurrent(before);
     EXPECT_FALSE(loaded.outcome);
     EXPECT_EQ(loaded.score, QString());
@@ -249,173 +250,49 @@ TEST(RecordStoreWithoutFolder, NothingIsReadAndNothingSaved)
     EXPECT_EQ(QDir(startedIn.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
-// Every step of a save that fails leaves the old pair, reports the failure
-// naming a file, and leaves nothing behind.
-TEST_F(StoreTest, AFailedStepLeavesTheOldPair)
+// A whole journal is put back; anything else at its name is set aside,
+// bytes kept, under a name nobody uses yet, the player is told once, and
+// saving goes on.
+TEST_F(StoreTest, RecoveryPutsBackAWholeJournalAndSetsAsideAnyOther)
 {
-    const struct
-    {
-        const char *name;
-        std::vector<Step> failing;
-        QString named;
-    } cases[] = {
-        {"temporaries", {Step::WriteTemporaries}, store.scorePath()},
-        {"journal", {Step::WriteJournal}, store.journalPath()},
-        {"score", {Step::ReplaceScore}, store.scorePath()},
-        {"holder", {Step::ReplaceHolder}, store.holderPath()},
-        {"holder, then the quick restore", {Step::ReplaceHolder, Step::RestoreScore}, store.holderPath()},
-        {"journal removal", {Step::RemoveJournal}, store.journalPath()},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        putPair("5\r\n", "Anna\r\n");
-        RecordStore faulty = store;
-        std::vector<Step> seen;
-        faulty.setStepHook([&](Step s) {
-            seen.push_back(s);
-            return std::find(c.failing.begin(), c.failing.end(), s) == c.failing.end();
-        });
-        const Outcome saved = faulty.SaveRecord("12", "Luca");
-        EXPECT_EQ(saved.result, Result::Failed);
-        EXPECT_TRUE(names(saved.error, c.named)) << saved.error.toStdString();
-        expectPair("5\r\n", "Anna\r\n");
-        EXPECT_EQ(entries(tmp), pairOnly) << "stray file";
-        EXPECT_NE(std::find(seen.begin(), seen.end(), c.failing.front()), seen.end()) << "step never reached";
-    }
-}
-
-// "Saved" means on disk: each sync of a save, of a file or of the folder,
-// failed in turn, fails the save and leaves the old pair, and nothing else.
-TEST_F(StoreTest, EveryFailedSyncFailsTheSaveWithTheOldPair)
-{
-    int failed = 0;
-    for (const Step sync : {Step::SyncFile, Step::SyncFolder}) {
-        for (int nth = 1;; ++nth) {
-            SCOPED_TRACE((sync == Step::SyncFile ? "file sync " : "folder sync ") + std::to_string(nth));
-            putPair("5\r\n", "Anna\r\n");
-            RecordStore faulty = store;
-            int seen = 0;
-            faulty.setStepHook([&](Step s) { return s != sync || ++seen != nth; });
-            const Outcome saved = faulty.SaveRecord("12", "Luca");
-            if (seen < nth) { // a save with fewer syncs than nth went through
-                ASSERT_EQ(saved.result, Result::Done);
-                break;
-            }
-            ++failed;
-            EXPECT_EQ(saved.result, Result::Failed);
-            EXPECT_TRUE(saved.error.contains(QStringLiteral("operazione interrotta"))) << saved.error.toStdString();
-            expectPair("5\r\n", "Anna\r\n");
-            EXPECT_EQ(entries(tmp), pairOnly) << "stray file";
-        }
-    }
-    // Four files written (three beside the record, the journal), three
-    // times the folder: after the journal, the two files and its removal.
-    EXPECT_EQ(failed, 7);
-}
-
-TEST_F(StoreTest, AnUndoThatFailsIsFinishedByTheNextStartUp)
-{
-    putPair("5\r\n", "Anna\r\n");
-    RecordStore faulty = store;
-    faulty.setStepHook([](Step s) { return s != Step::ReplaceHolder && s != Step::RestoreScore && s != Step::RestoreFile; });
-    const Outcome saved = faulty.SaveRecord("12", "Luca");
-    EXPECT_EQ(saved.result, Result::Failed);
-    EXPECT_TRUE(names(saved.error, store.holderPath())) << saved.error.toStdString();
-    // The journal keeps the old pair until it is back.
-    EXPECT_TRUE(QFileInfo::exists(store.journalPath()));
-
-    ASSERT_TRUE(store.loadPair().outcome);
-    expectPair("5\r\n", "Anna\r\n");
-    EXPECT_EQ(entries(tmp), pairOnly);
-    ASSERT_EQ(store.SaveRecord("12", "Luca").result, Result::Done);
-    expectPair("12\r\n", "Luca\r\n");
-}
-
-#ifdef Q_OS_UNIX
-// A save stopped dead before each of its steps: the next start-up finds
-// the old pair, whatever was already replaced.
-TEST_F(StoreTest, AStopBeforeAnyStepLeavesTheOldPairAfterRecovery)
-{
-    const struct
-    {
-        Step stop;
-        bool journal; // left behind by the stopped save
-        QByteArray scoreOnDisk;
-    } cases[] = {
-        {Step::WriteTemporaries, false, "5\r\n"}, {Step::WriteJournal, false, "5\r\n"},
-        {Step::ReplaceScore, true, "5\r\n"},      {Step::ReplaceHolder, true, "12\r\n"},
-        {Step::RemoveJournal, true, "12\r\n"},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(int(c.stop));
-        putPair("5\r\n", "Anna\r\n");
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            RecordStore dying = store;
-            dying.setStepHook([&](Step s) {
-                if (s == c.stop)
-                    _exit(0);
-                return true;
-            });
-            dying.SaveRecord("12", "Luca");
-            _exit(1);
-        }
-        int status = 0;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the stop was never reached";
-        EXPECT_EQ(QFileInfo::exists(store.journalPath()), c.journal);
-        EXPECT_EQ(bytesOf(store.scorePath()), c.scoreOnDisk);
-
-        ASSERT_TRUE(store.loadPair().outcome);
-        expectPair("5\r\n", "Anna\r\n");
-        EXPECT_EQ(entries(tmp), pairOnly);
-    }
-}
-#endif
-
-TEST_F(StoreTest, RecoveryActsOnlyOnAWholeJournalAndKeepsAnyOther)
-{
-    // A whole journal, written by a save that replaced both files.
-    putPair("5\r\n", "Anna\r\n");
-    RecordStore stopping = store;
-    QByteArray journal;
-    stopping.setStepHook([&](Step s) {
-        if (s == Step::RemoveJournal)
-            journal = bytesOf(store.journalPath());
-        return s != Step::RemoveJournal;
-    });
-    ASSERT_EQ(stopping.SaveRecord("12", "Luca").result, Result::Failed);
-    ASSERT_FALSE(journal.isEmpty());
-
+    const QByteArray journal = journal::encode("5\r\n", "Anna\r\n");
+    const QString firstAside = tmp.path() + "/quozrec-journal-unread-1";
     const struct
     {
         const char *name;
         QByteArray journal;
-        bool recovered; // else kept, reported, and the files left alone
+        bool recovered;
     } cases[] = {
         {"whole", journal, true},
         // Which journals read whole is the journal's own test; here, what
         // recovery does with one that does not.
         {"cut short", journal.chopped(1), false},
+        {"from a later release", "QUOZZOLO JOURNAL 3\n0 0\n00000000\n", false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         putPair("12\r\n", "Luca\r\n");
         put(store.journalPath(), c.journal);
+        put(firstAside, "di un altro\n"); // a name already taken is never written over
         const StoredPair loaded = store.loadPair();
-        EXPECT_EQ(bool(loaded.outcome), c.recovered);
+        ASSERT_TRUE(loaded.outcome) << loaded.outcome.error.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(store.journalPath()));
+        EXPECT_EQ(bytesOf(firstAside), "di un altro\n");
+        QFile::remove(firstAside);
         if (c.recovered) {
+            EXPECT_EQ(loaded.notice, QString());
             expectPair("5\r\n", "Anna\r\n");
             EXPECT_EQ(entries(tmp), pairOnly);
             continue;
         }
-        EXPECT_TRUE(names(loaded.outcome.error, store.journalPath())) << loaded.outcome.error.toStdString();
-        const Outcome saved = store.SaveRecord("20", "Ugo");
-        EXPECT_EQ(saved.result, Result::Failed);
+        const QString aside = tmp.path() + "/quozrec-journal-unread-2";
+        EXPECT_TRUE(names(loaded.notice, aside)) << loaded.notice.toStdString();
+        EXPECT_EQ(bytesOf(aside), c.journal);
         expectPair("12\r\n", "Luca\r\n");
-        EXPECT_EQ(bytesOf(store.journalPath()), c.journal) << "the journal was touched";
-        QFile::remove(store.journalPath());
+        EXPECT_EQ(store.loadPair().notice, QString()) << "told more than once";
+        EXPECT_EQ(store.SaveRecord(20, "Ugo").result, Result::Done);
+        expectPair("20\r\n", "Ugo\r\n");
+        QFile::remove(aside);
     }
 }
 
@@ -596,7 +473,7 @@ TEST(RecordFullDisk, IsToldAsSuchAndTheRecordStillShows)
             for (int i = 0; QFile(tmp.path() + "/vuoto" + QString::number(i)).open(QIODevice::WriteOnly); ++i) {
             }
             const StoredPair loaded = store.loadPair();
-            const Outcome saved = store.SaveRecord("9", "Ugo");
+            const Outcome saved = store.SaveRecord(9, "Ugo");
             const QString full = QStringLiteral("spazio su disco esaurito");
             return QByteArray(loaded.outcome ? "1" : "0") + (loaded.outcome || loaded.outcome.error.contains(full) ? "1" : "0")
                    + (saved.error.contains(full) ? "1" : "0") + (bytesOf(store.scorePath()) == "5\r\n" ? "1" : "0")
@@ -611,6 +488,80 @@ TEST(RecordFullDisk, IsToldAsSuchAndTheRecordStillShows)
         EXPECT_EQ(run.out[1], '1') << "start-up did not say the disk is full";
         EXPECT_EQ(run.out[2], '1') << "the save did not say the disk is full";
         EXPECT_EQ(run.out.mid(3), "11" "5\r\n") << "the pair changed, or did not show";
+    }
+}
+
+// A folder or a disk the player may not write: the record still shows and
+// a save is refused, each told as what it is; a save left half done there,
+// by this release or the previous one, is reported, since nobody can finish it.
+TEST(RecordReadOnly, IsToldAsSuchAndAHalfDoneSaveIsReported)
+{
+    const QByteArray previousJournal = "QUOZZOLO JOURNAL 1\n3 6\n5\r\nAnna\r\na3604865\n";
+    const QString folder = QStringLiteral("la cartella non è scrivibile"), disk = QStringLiteral("il disco è in sola lettura");
+    const struct
+    {
+        const char *name;
+        bool disk; // else the folder's mode
+        const char *journalName;
+        QByteArray journal;
+        const char *named; // in the start-up's failure
+        QString why;
+    } cases[] = {
+        {"read-only folder", false, nullptr, {}, nullptr, folder},
+        {"read-only folder, a save half done", false, ".~quozrec-journal", journal::encode("5\r\n", "Anna\r\n"),
+         ".~quozrec-journal", folder},
+        {"read-only folder, the previous release's save half done", false, "quozrec.journal", previousJournal,
+         "quozrec.journal", folder},
+        {"read-only disk", true, nullptr, {}, nullptr, disk},
+        {"read-only disk, a save half done", true, ".~quozrec-journal", journal::encode("5\r\n", "Anna\r\n"),
+         ".~quozrec-journal", disk},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir tmp;
+        const RecordStore store(tmp.path() + u'/');
+        const auto setUp = [&] {
+            put(store.scorePath(), "12\r\n");
+            put(store.holderPath(), "Luca\r\n");
+            if (!store.loadPair().outcome)
+                return false;
+            if (c.journalName)
+                put(store.working(c.journalName), c.journal);
+            return true;
+        };
+        if (!c.disk) {
+            ASSERT_TRUE(setUp());
+            ASSERT_TRUE(giveAway(tmp.path()));
+            ASSERT_EQ(chmod(QFile::encodeName(tmp.path()), 0555), 0);
+        }
+        const ChildRun run = runAsNobody([&]() -> QByteArray {
+            if (c.disk) {
+                const QByteArray where = QFile::encodeName(tmp.path());
+                if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+                    || mount("tmpfs", where.constData(), "tmpfs", 0, "size=1m") != 0)
+                    return "skip";
+                if (!setUp() || mount(nullptr, where.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+                    return "setup";
+            } else if (access(QFile::encodeName(tmp.path()), W_OK) == 0) {
+                return "setup";
+            }
+            const StoredPair loaded = store.loadPair();
+            const Outcome saved = store.SaveRecord(20, "Ugo");
+            const QString loadNamed = c.named ? store.working(c.named) : QString();
+            return QByteArray(bool(loaded.outcome) == !c.named ? "1" : "0")
+                   + (!c.named || (names(loaded.outcome.error, loadNamed) && loaded.outcome.error.contains(c.why)) ? "1" : "0")
+                   + (saved.result == Result::Failed && saved.error.contains(c.why) ? "1" : "0")
+                   + (bytesOf(store.scorePath()) == "12\r\n" ? "1" : "0") + loaded.score.toLatin1();
+        }, 60000, !c.disk);
+        chmod(QFile::encodeName(tmp.path()), 0700);
+        if (run.out == "skip")
+            GTEST_SKIP() << "no tmpfs of its own can be mounted here";
+        ASSERT_EQ(run.end, ChildRun::End::Exited);
+        ASSERT_NE(run.out, "setup");
+        EXPECT_EQ(run.out.left(1), "1") << "start-up succeeded or failed wrongly";
+        EXPECT_EQ(run.out.mid(1, 1), "1") << "start-up did not name what waits, or why";
+        EXPECT_EQ(run.out.mid(2, 1), "1") << "the save was not refused as it should be";
+        EXPECT_EQ(run.out.mid(3), "1" "12\r\n") << "the record changed, or did not show";
     }
 }
 
@@ -647,7 +598,7 @@ TEST(RecordSharedFolder, PlayersOfTheGroupShareOneRecord)
     ASSERT_EQ(chmod(QFile::encodeName(shared), 02775), 0);
     const RecordStore store(shared + u'/');
     const auto save = [&](const char *score, const char *holder) {
-        return int(store.SaveRecord(QString::fromLatin1(score), QString::fromLatin1(holder)).result);
+        return int(store.SaveRecord(QByteArray(score).toInt(), QString::fromLatin1(holder)).result);
     };
 
     ASSERT_EQ(asPlayer(alice, games, [&] { return store.loadPair().outcome ? 0 : 1; }), 0);
@@ -662,25 +613,155 @@ TEST(RecordSharedFolder, PlayersOfTheGroupShareOneRecord)
     ASSERT_EQ(bytesOf(store.scorePath()), "5\r\n");
     ASSERT_EQ(bytesOf(store.holderPath()), "Alice\r\n");
 
-    // Alice's game dies with both files replaced; Bob's start-up puts hers back.
+    // Alice's game died with both files replaced, before its journal went;
+    // Bob's start-up puts hers back.
     asPlayer(alice, games, [&] {
-        RecordStore dying = store;
-        dying.setStepHook([](Step s) {
-            if (s == Step::RemoveJournal)
-                _exit(0);
-            return true;
-        });
-        return int(dying.SaveRecord("9", "Alice").result);
+        put(store.journalPath(), journal::encode("5\r\n", "Alice\r\n"));
+        put(store.scorePath(), "9\r\n");
+        return 0;
     });
-    EXPECT_EQ(bytesOf(store.scorePath()), "9\r\n") << "the stop came too early to prove anything";
-    EXPECT_TRUE(QFileInfo::exists(store.journalPath()));
     EXPECT_EQ(asPlayer(bob, games, [&] { return store.loadPair().outcome ? 0 : 1; }), 0);
     EXPECT_EQ(bytesOf(store.scorePath()), "5\r\n");
     EXPECT_EQ(bytesOf(store.holderPath()), "Alice\r\n");
+
+    // A journal only its owner may read shuts nobody else out: it is set aside.
+    asPlayer(alice, games, [&] {
+        put(store.journalPath(), "di Alice\n");
+        return chmod(QFile::encodeName(store.journalPath()), 0600);
+    });
+    EXPECT_EQ(asPlayer(bob, games, [&] { return store.loadPair().notice.isEmpty() ? 1 : 0; }), 0);
+    EXPECT_EQ(bytesOf(shared + "/quozrec-journal-unread-1"), "di Alice\n");
     EXPECT_EQ(asPlayer(bob, games, [&] { return save("6", "Bob"); }), int(Result::Done));
+
+    // Set-ID, sticky and execute bits are never handed on to a new file.
+    ASSERT_EQ(chmod(QFile::encodeName(store.scorePath()), 06775), 0);
+    EXPECT_EQ(asPlayer(bob, games, [&] { return save("7", "Bob"); }), int(Result::Done));
     EXPECT_EQ(bytesOf(store.holderPath()), "Bob\r\n");
-    ASSERT_EQ(stat(QFile::encodeName(store.holderPath()), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0664u) << "a replaced file keeps its mode";
+    for (const QString &path : {store.scorePath(), store.holderPath()}) {
+        ASSERT_EQ(stat(QFile::encodeName(path), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0664u) << path.toStdString();
+    }
+    ASSERT_EQ(stat(QFile::encodeName(store.lockPath()), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0660u) << "the lock is the group's alone";
+
+    // A user outside the group can read the folder, but can neither open
+    // the lock nor hold up the players: their game reads without it.
+    const uid_t carol = 40003;
+    const gid_t others = 40009;
+    EXPECT_EQ(asPlayer(carol, others, [&] {
+        const int fd = open(QFile::encodeName(store.lockPath()), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0)
+            return 1;
+        const StoredPair loaded = store.loadPair();
+        const Outcome saved = store.SaveRecord(99, "Carol");
+        return loaded.outcome && loaded.score == "7\r\n" && saved.result == Result::Failed ? 0 : 2;
+    }), 0);
+    EXPECT_EQ(bytesOf(store.scorePath()), "7\r\n");
+}
+
+// One member of the group swaps, at both record paths and over and over,
+// a link to a file only another member can read and a regular file of
+// their own; the other saves.
+// Not one byte of the private file ever shows in the folder, and the file
+// keeps its mode and bytes.
+TEST(RecordSharedFolder, ALinkSwappedInNeverLeaksAPrivateFile)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "switching between players needs root";
+    const uid_t mallory = 40005, vera = 40006;
+    const gid_t games = 40000;
+    const QFileInfo shm(QStringLiteral("/dev/shm"));
+    QTemporaryDir tmp(shm.isDir() ? QStringLiteral("/dev/shm/quozzolo-swap-XXXXXX") : QString());
+    const QString shared = tmp.path() + "/shared", home = tmp.path() + "/vera";
+    ASSERT_TRUE(QDir().mkdir(shared) && QDir().mkdir(home));
+    ASSERT_EQ(chmod(QFile::encodeName(tmp.path()), 0755), 0);
+    ASSERT_EQ(chown(QFile::encodeName(shared), 0, games), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(shared), 02775), 0);
+    const QByteArray secretBytes = "PRIVATO-di-Vera-7391";
+    const QString secret = home + "/segreto";
+    put(secret, secretBytes);
+    ASSERT_EQ(chown(QFile::encodeName(secret), vera, vera), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(secret), 0600), 0);
+    ASSERT_EQ(chown(QFile::encodeName(home), vera, vera), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(home), 0700), 0);
+    const RecordStore store(shared + u'/');
+    ASSERT_EQ(asPlayer(vera, games, [&] { return store.loadPair().outcome ? 0 : 1; }), 0);
+
+    int leaks[2];
+    ASSERT_EQ(pipe(leaks), 0);
+    // Watching as root, which reads whatever the folder holds at any instant.
+    const pid_t watcher = fork();
+    ASSERT_GE(watcher, 0);
+    if (watcher == 0) {
+        const QByteArray folder = QFile::encodeName(shared);
+        for (;;) {
+            DIR *dir = opendir(folder.constData());
+            while (dirent *entry = dir ? readdir(dir) : nullptr) {
+                const int fd = openat(dirfd(dir), entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+                char buffer[4096];
+                const ssize_t n = fd < 0 ? -1 : read(fd, buffer, sizeof buffer);
+                if (n > 0 && QByteArrayView(buffer, n).contains(secretBytes))
+                    (void)!write(leaks[1], "x", 1);
+                if (fd >= 0)
+                    close(fd);
+            }
+            if (dir)
+                closedir(dir);
+        }
+    }
+    const pid_t attacker = fork();
+    ASSERT_GE(attacker, 0);
+    if (attacker == 0) {
+        if (setgroups(1, &games) != 0 || setgid(games) != 0 || setuid(mallory) != 0)
+            _exit(1);
+        const QByteArray link = QFile::encodeName(shared + "/.m-link"), own = QFile::encodeName(shared + "/.m-own");
+        const QByteArray target = QFile::encodeName(secret);
+        for (;;) {
+            for (const QString &path : {store.scorePath(), store.holderPath()}) {
+                const QByteArray at = QFile::encodeName(path);
+                if (symlink(target.constData(), link.constData()) == 0)
+                    rename(link.constData(), at.constData());
+                usleep(100);
+                // Writable by the group, so that the other's saves go on over it.
+                const int fd = open(own.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+                if (fd >= 0 && fchmod(fd, 0664) == 0 && write(fd, "3\r\n", 3) == 3 && close(fd) == 0)
+                    rename(own.constData(), at.constData());
+                usleep(300); // some saves must find regular files, or the attack proves nothing
+            }
+        }
+    }
+    close(leaks[1]);
+    constexpr int saves = 1000;
+    const int saved = asPlayer(vera, games, [&] {
+        int done = 0;
+        for (int i = 1; i <= saves; ++i)
+            done += store.SaveRecord(100 + i, "Vera").result == Result::Done;
+        return done * 250 / saves;
+    });
+    for (const pid_t pid : {attacker, watcher}) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    QByteArray seen;
+    char buffer[256];
+    for (ssize_t n; (n = read(leaks[0], buffer, sizeof buffer)) > 0;)
+        seen.append(buffer, n);
+    close(leaks[0]);
+    // And what is left there now, links not followed.
+    int leftInFolder = 0;
+    for (const QString &name : QDir(shared).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const QFileInfo entry(shared + u'/' + name);
+        leftInFolder += !entry.isSymLink() && bytesOf(entry.filePath()).contains(secretBytes);
+    }
+    std::printf("%d saves, about %d%% of them done; the private bytes were seen in the folder %lld times, %d files hold them\n",
+                saves, saved * 100 / 250, qlonglong(seen.size()), leftInFolder);
+    EXPECT_EQ(seen.size(), 0);
+    EXPECT_EQ(leftInFolder, 0);
+    EXPECT_GT(saved, 0) << "no save ever went through: the attack proved nothing";
+    struct stat st{};
+    ASSERT_EQ(stat(QFile::encodeName(secret), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(bytesOf(secret), secretBytes);
 }
 
 enum class Obstacle { Missing, Unreadable, Unwritable, Folder, Fifo, LinkToDevNull, LinkToFile, ReadOnlyFolder, Device };
@@ -782,7 +863,7 @@ TEST(RecordPartialFailures, NothingIsLostAndNothingFalselySaved)
                     return QByteArray("setup");
                 const Outcome created = store.loadPair().outcome;
                 const TextRead read = readTextOf(target), readOther = readTextOf(other);
-                const Outcome saved = store.SaveRecord("9", "Ugo");
+                const Outcome saved = store.SaveRecord(9, "Ugo");
                 return QByteArray(created ? "1" : "0") + (read ? "1" : "0") + (readOther ? "1" : "0")
                        + char('0' + int(saved.result)) + (created ? "1" : names(created.error, target) ? "1" : "0")
                        + (saved.result != Result::Failed || names(saved.error, savedNames) ? "1" : "0");

@@ -13,7 +13,7 @@ QString saveUntilKilled(const QString &dir, int fd)
     if (!stored.outcome)
         return stored.outcome.error;
     for (long n = long(numbertext::leadingNumber(stored.score)) + 1;; ++n) {
-        const records::Outcome saved = store.SaveRecord(QString::number(n), QStringLiteral("Nome%1").arg(n));
+        const records::Outcome saved = store.SaveRecord(int(n), QStringLiteral("Nome%1").arg(n));
         if (saved.result == records::Outcome::Result::Failed)
             return saved.error;
         if (saved.result == records::Outcome::Result::Done) {

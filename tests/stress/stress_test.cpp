@@ -124,7 +124,7 @@ TEST(Soak, TenThousandProblemsKeepMemoryFlat)
     const Controls &ui = game.ui();
     size_t afterHundred = 0;
     for (int i = 1; i <= 10000; ++i) {
-        const int answer = i % 3 ? game.window->game().expectedQuotient() : 99;
+        const int answer = i % 3 ? game.window->game()->expectedQuotient() : 99;
         QTest::keyClicks(ui.txtAnswer, QString::number(answer));
         QTest::keyClick(ui.txtAnswer, Qt::Key_Return);
         ASSERT_TRUE(ui.cmdNext->isEnabled()) << i;
