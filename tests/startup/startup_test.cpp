@@ -141,6 +141,9 @@ TEST(QtItalian, LoadedFromQtsFolderWhenItIsThere)
     const QTemporaryDir empty;
     EXPECT_FALSE(installQtItalian(*QCoreApplication::instance(), empty.path()));
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), "Open");
+#ifdef Q_OS_WIN
+    GTEST_SKIP() << "Qt for Windows is built here without its translations: the game's own are all it has";
+#endif
     ASSERT_TRUE(installQtItalian(*QCoreApplication::instance())) << "bash scripts/test.sh installs qt6-translations-l10n";
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), "Apri");
 }
