@@ -45,7 +45,7 @@ cmake --build "$build" --parallel "${QUOZZOLO_JOBS:-$(nproc)}"
 game="$(find "$build" -name quozzolo.exe -not -path '*/CMakeFiles/*' -not -path "$build/wine/*" | head -n1)"
 
 # One self-contained program: only Windows' own DLLs imported.
-imports="$(x86_64-w64-mingw32-objdump -p "$game" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u | tr '\n' ' ')"
+imports="$(x86_64-w64-mingw32-objdump -p "$game" | sed -n 's/^\s*DLL Name: //p' | tr '[:upper:]' '[:lower:]' | sort -u | tr '\n' ' ')"
 foreign="$(tr ' ' '\n' <<<"$imports" | grep -Ev '^(|kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|uuid|comdlg32|imm32|winmm|ws2_32|version|dwmapi|uxtheme|shlwapi|shcore|setupapi|netapi32|userenv|wtsapi32|d3d9|d3d11|dxgi|dwrite|d2d1|opengl32|msvcrt|mpr|rpcrt4|crypt32|secur32|winspool\.drv|comctl32|authz|bcrypt|ntdll|api-ms-win-[a-z0-9-]*)\.dll$' || true)"
 if [[ -z "$foreign" ]]; then
     pass "quozzolo.exe imports only Windows' own DLLs ($imports)"

@@ -36,5 +36,7 @@ REG
 }
 
 wine_stop() {
-    [[ -n "${WINEPREFIX:-}" ]] && wineserver -k 2>/dev/null || true
+    if [[ -n "${WINEPREFIX:-}" ]]; then
+        wineserver -k 2>/dev/null || true
+    fi
 }
